@@ -1,0 +1,15 @@
+// The program's console lines: informational lines on standard output, failures on
+// the error stream, one whole line per write, flushed at once.
+#pragma once
+
+#include <string_view>
+
+namespace quillvarden::platform {
+
+// Makes the console show UTF-8 text; called once at start.
+void prepareConsole();
+
+void writeOutLine(std::string_view line);
+void writeErrLine(std::string_view line);
+
+}  // namespace quillvarden::platform

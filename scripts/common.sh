@@ -1,0 +1,10 @@
+# Shared settings of the build and test scripts (sourced, not run).
+QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# Heavy, reusable artefacts (source packages, cross-built libraries) live outside the tree.
+QV_CACHE=${QV_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quillvarden}
+QV_BUILD_LINUX=${QV_BUILD_LINUX:-$QV_ROOT/build/linux}
+QV_BUILD_WINDOWS=${QV_BUILD_WINDOWS:-$QV_ROOT/build/windows}
+QV_JOBS=${QV_JOBS:-$(nproc)}
+export CCACHE_DIR=${CCACHE_DIR:-$QV_CACHE/ccache}
+mkdir -p "$QV_CACHE"
+QV_BUILD_SANITIZE=${QV_BUILD_SANITIZE:-$QV_ROOT/build/sanitize}

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both targets and runs every test: natively, with
+# sanitizers, and the Windows build under Wine (unit tests and end to end).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/common.sh"
+
+step() { printf '\n== %s\n' "$*"; }
+
+step setup
+"$here/setup.sh" test
+
+step "build: linux"
+"$here/build.sh" linux
+step "build: windows"
+"$here/build.sh" windows
+step "build: sanitize"
+"$here/build.sh" sanitize --target quillvarden_tests
+
+step "test: linux (unit and end to end)"
+ctest --test-dir "$QV_BUILD_LINUX" --output-on-failure
+
+step "test: sanitize (unit)"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  "$QV_BUILD_SANITIZE/tests/quillvarden_tests"
+
+step "test: windows under wine (unit and end to end)"
+"$here/wine-test.sh"
+
+step "all tests passed"

@@ -1,0 +1,42 @@
+// The server thread's body: wiring, then serving the API, the event stream and the
+// web interface on 127.0.0.1:8910 until the host stops it.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+
+#include <httplib.h>
+
+#include "server/app_services.h"
+#include "server/cross_origin.h"
+
+namespace quillvarden {
+
+// Set while the server object exists, so that the host can stop it.
+extern httplib::Server* httpServer;
+// Set once every route is installed, before listening; never cleared.
+extern std::atomic<bool> serverReady;
+
+inline constexpr const char* kListenHost = "127.0.0.1";
+inline constexpr int kListenPort = 8910;
+
+// Open event streams each hold a worker; this many leave plenty for the API even with
+// every allowed stream open.
+inline constexpr std::size_t kWorkerThreads = 40;
+// Request bodies are small JSON objects; anything larger is refused (413).
+inline constexpr std::size_t kMaxRequestBodyBytes = 1 << 20;
+
+// Returns when serving has stopped; false when 127.0.0.1:8910 could not be bound.
+bool RunHttpServer();
+
+// Stops a running server from any thread (the host, a console stop request). Also
+// ends the open event streams, so that stopping does not wait for their keep-alive.
+// A request that arrives before the server listens is remembered.
+void requestServerStop();
+
+// Serving-phase set-up of a constructed server: web root, cross-origin handling, the
+// routes in table order, the worker pool and socket options. Tests use it on a
+// server of their own.
+void configureServer(httplib::Server& server, AppServices& services, const OriginPolicy& policy);
+
+}  // namespace quillvarden

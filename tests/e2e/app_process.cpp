@@ -1,0 +1,128 @@
+#include "tests/e2e/app_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace quillvarden::e2e {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+fs::path appUnderTest() {
+    const char* app = std::getenv("QV_E2E_APP");
+    if (!app || !*app) throw std::runtime_error("QV_E2E_APP names no program");
+    return fs::path(app);
+}
+
+bool runsUnderWine() { return appUnderTest().extension() == ".exe"; }
+
+AppProcess::AppProcess(const fs::path& root, std::vector<std::string> args) {
+    const fs::path app = appUnderTest();
+    appDir_ = root / "app";
+    fs::create_directories(appDir_);
+    fs::copy_file(app, appDir_ / app.filename(), fs::copy_options::overwrite_existing);
+    fs::copy(fs::path(QV_SOURCE_DIR) / "web", appDir_ / "web",
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+
+    std::vector<std::string> argv;
+    if (runsUnderWine()) argv.push_back(std::getenv("QV_WINE") ? std::getenv("QV_WINE") : "wine");
+    argv.push_back((appDir_ / app.filename()).string());
+    argv.insert(argv.end(), args.begin(), args.end());
+
+    const std::string out = (appDir_ / "stdout.txt").string();
+    const std::string err = (appDir_ / "stderr.txt").string();
+    pid_ = ::fork();
+    if (pid_ < 0) throw std::runtime_error("fork failed");
+    if (pid_ == 0) {
+        ::setpgid(0, 0);  // its own group, so that Wine's helpers go with it
+        if (::chdir(appDir_.c_str()) != 0) ::_exit(126);
+        const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(outFd, 1);
+        ::dup2(errFd, 2);
+        std::vector<char*> raw;
+        for (auto& a : argv) raw.push_back(a.data());
+        raw.push_back(nullptr);
+        ::execvp(raw[0], raw.data());
+        ::_exit(127);
+    }
+    ::setpgid(pid_, pid_);
+}
+
+AppProcess::~AppProcess() { kill(); }
+
+bool AppProcess::waitUntilServing(std::chrono::seconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (waitForExit(0s)) return false;
+        auto c = client();
+        c->set_connection_timeout(1);
+        c->set_read_timeout(2);
+        if (auto res = c->Options("/")) {
+            if (res->status == 204) return true;
+        }
+        std::this_thread::sleep_for(200ms);
+    }
+    return false;
+}
+
+std::optional<int> AppProcess::waitForExit(std::chrono::seconds timeout) {
+    if (exitCode_ || pid_ < 0) return exitCode_;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+        int status = 0;
+        const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+        if (done == pid_) {
+            exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return exitCode_;
+        }
+        if (timeout.count() > 0) std::this_thread::sleep_for(50ms);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return std::nullopt;
+}
+
+void AppProcess::signal(int signalNumber) {
+    if (pid_ > 0 && !exitCode_) ::kill(pid_, signalNumber);
+}
+
+void AppProcess::kill() {
+    if (pid_ <= 0 || exitCode_) return;
+    ::kill(-pid_, SIGKILL);
+    waitForExit(30s);
+    // Give the port back before the next program starts.
+    for (int i = 0; i < 100 && portInUse(); ++i) std::this_thread::sleep_for(100ms);
+}
+
+static std::string readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string AppProcess::standardOutput() const { return readAll(appDir_ / "stdout.txt"); }
+std::string AppProcess::standardError() const { return readAll(appDir_ / "stderr.txt"); }
+
+std::unique_ptr<httplib::Client> client() {
+    auto c = std::make_unique<httplib::Client>("127.0.0.1", kPort);
+    c->set_connection_timeout(5);
+    c->set_read_timeout(30);
+    return c;
+}
+
+bool portInUse(int port) {
+    httplib::Client probe("127.0.0.1", port);
+    probe.set_connection_timeout(0, 200000);
+    probe.set_read_timeout(1);
+    return static_cast<bool>(probe.Options("/"));
+}
+
+}  // namespace quillvarden::e2e

@@ -1,0 +1,55 @@
+// Starts the built program the way a user would, in a directory of its own, and
+// watches it from outside: the native binary directly, quillvarden.exe under Wine.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <httplib.h>
+
+namespace quillvarden::e2e {
+
+inline constexpr int kPort = 8910;
+
+// The program under test (QV_E2E_APP) and whether it runs under Wine.
+std::filesystem::path appUnderTest();
+bool runsUnderWine();
+
+class AppProcess {
+public:
+    // Copies the program and the web folder into <root>/app and starts it there
+    // (current directory <root>/app). Files to scan belong outside <root>/app: the
+    // program never scans its own folder.
+    explicit AppProcess(const std::filesystem::path& root, std::vector<std::string> args = {});
+    ~AppProcess();
+    AppProcess(const AppProcess&) = delete;
+    AppProcess& operator=(const AppProcess&) = delete;
+
+    // Waits until the server answers; false if it exited or the time ran out.
+    bool waitUntilServing(std::chrono::seconds timeout = std::chrono::seconds(120));
+    // The exit code, or nothing if it still runs after the timeout.
+    std::optional<int> waitForExit(std::chrono::seconds timeout);
+    void signal(int signalNumber);
+    void kill();
+
+    std::string standardOutput() const;
+    std::string standardError() const;
+    const std::filesystem::path& appDir() const { return appDir_; }
+
+private:
+    std::filesystem::path appDir_;
+    int pid_ = -1;
+    std::optional<int> exitCode_;
+};
+
+// A client for the program's own address, as its page would call it.
+std::unique_ptr<httplib::Client> client();
+
+// True when something accepts connections on the port.
+bool portInUse(int port = kPort);
+
+}  // namespace quillvarden::e2e
