@@ -1,7 +1,16 @@
-// The long-lived objects of one server run. Created once by the start-up wiring and
-// kept until serving has ended; route handlers and monitor callbacks hold references.
+// The long-lived objects of one server run, created once by the start-up wiring and
+// shared with every route handler and worker. Scan workers hold a shared reference,
+// so nothing they use is freed while one still runs.
 #pragma once
 
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "engine/detection_engine.h"
+#include "engine/quarantine.h"
+#include "server/records/scan_progress.h"
+#include "server/scan_jobs.h"
 #include "server/sse_hub.h"
 
 namespace quillvarden {
@@ -9,7 +18,13 @@ namespace quillvarden {
 struct AppServices {
     explicit AppServices(SseHubLimits hubLimits = {}) : hub(hubLimits) {}
 
+    DetectionEngine engine;
     SseHub hub;
+    // The most recent progress of a directory scan, for clients that poll.
+    std::mutex progressMutex;
+    ScanProgress lastProgress;
+    ScanJobs scanJobs;
+    std::string quarantineDir = quarantineDirectory();
 };
 
 }  // namespace quillvarden

@@ -3,22 +3,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ascii_text.h"
 #include "server/json_reply.h"
 
 namespace quillvarden {
 namespace {
-
-bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 bool isOwnAuthority(std::string_view authority, int port) {
     const std::string suffix = ":" + std::to_string(port);

@@ -6,6 +6,10 @@
 #include "platform/console.h"
 #include "platform/listen_socket.h"
 #include "server/event_stream_route.h"
+#include "server/scan_routes.h"
+#include "server/startup_wiring.h"
+#include "server/threat_routes.h"
+#include "server/trust_routes.h"
 #include "server/web_root.h"
 
 namespace quillvarden {
@@ -22,7 +26,8 @@ std::atomic<bool> stopRequested{false};
 
 }  // namespace
 
-void configureServer(httplib::Server& server, AppServices& services, const OriginPolicy& policy) {
+void configureServer(httplib::Server& server, const std::shared_ptr<AppServices>& services,
+                     const OriginPolicy& policy) {
     server.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
     server.set_socket_options([](socket_t sock) {
         platform::configureListenSocket(static_cast<std::intptr_t>(sock));
@@ -32,19 +37,23 @@ void configureServer(httplib::Server& server, AppServices& services, const Origi
     const std::string webRoot = resolveWebRoot();
     if (!webRoot.empty()) server.set_mount_point("/", webRoot);
 
+    // Routes in the order of the route table.
     installCrossOriginHandling(server, policy);
-    registerEventStreamRoute(server, services.hub);
+    registerScanRoutes(server, services);
+    registerThreatRoutes(server, services);
+    registerTrustRoutes(server, services);
+    registerEventStreamRoute(server, services->hub);
 }
 
 bool RunHttpServer() {
-    AppServices services;
+    const std::shared_ptr<AppServices> services = wireServices();
     OriginPolicy policy(kListenPort);
 
     httplib::Server server;
     {
         std::lock_guard<std::mutex> lock(serverMutex);
         httpServer = &server;
-        activeHub = &services.hub;
+        activeHub = &services->hub;
     }
     configureServer(server, services, policy);
     serverReady.store(true);
@@ -62,6 +71,7 @@ bool RunHttpServer() {
         httpServer = nullptr;
         activeHub = nullptr;
     }
+    shutdownServices(*services);
     return bound || stopRequested.load();
 }
 

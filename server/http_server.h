@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <memory>
 
 #include <httplib.h>
 
@@ -37,6 +38,7 @@ void requestServerStop();
 // Serving-phase set-up of a constructed server: web root, cross-origin handling, the
 // routes in table order, the worker pool and socket options. Tests use it on a
 // server of their own.
-void configureServer(httplib::Server& server, AppServices& services, const OriginPolicy& policy);
+void configureServer(httplib::Server& server, const std::shared_ptr<AppServices>& services,
+                     const OriginPolicy& policy);
 
 }  // namespace quillvarden

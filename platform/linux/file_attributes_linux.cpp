@@ -1,7 +1,6 @@
 #include "platform/file_attributes.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace quillvarden::platform {
 
@@ -11,7 +10,8 @@ FileAttributes fileAttributes(const std::string& path) {
     if (path.empty() || ::stat(path.c_str(), &info) != 0) return attributes;
     attributes.exists = true;
     attributes.isDirectory = S_ISDIR(info.st_mode);
-    attributes.isReadOnly = ::access(path.c_str(), W_OK) != 0;
+    // Read-only in the Windows sense: nobody may write it, whoever asks (root included).
+    attributes.isReadOnly = (info.st_mode & 0222) == 0;
     return attributes;
 }
 

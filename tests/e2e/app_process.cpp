@@ -31,6 +31,9 @@ AppProcess::AppProcess(const fs::path& root, std::vector<std::string> args) {
     fs::copy_file(app, appDir_ / app.filename(), fs::copy_options::overwrite_existing);
     fs::copy(fs::path(QV_SOURCE_DIR) / "web", appDir_ / "web",
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    // Detection libraries found at start-up: "." is the first base.
+    fs::copy(fs::path(QV_SOURCE_DIR) / "tests" / "e2e" / "fixtures", appDir_,
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 
     std::vector<std::string> argv;
     if (runsUnderWine()) argv.push_back(std::getenv("QV_WINE") ? std::getenv("QV_WINE") : "wine");

@@ -21,7 +21,8 @@ bool runsUnderWine();
 
 class AppProcess {
 public:
-    // Copies the program and the web folder into <root>/app and starts it there
+    // Copies the program, the web folder and tests/e2e/fixtures (its detection
+    // libraries) into <root>/app and starts it there
     // (current directory <root>/app). Files to scan belong outside <root>/app: the
     // program never scans its own folder.
     explicit AppProcess(const std::filesystem::path& root, std::vector<std::string> args = {});

@@ -1,0 +1,107 @@
+// The one detection object: rules, digest tables, the trust list and the scan state.
+// Every scan runs against it. The tables and rules are filled at start-up and only
+// read afterwards, so scans read them without a lock.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "ruleengine/detection_rule.h"
+#include "server/records/scan_progress.h"
+#include "server/records/threat_info.h"
+
+namespace quillvarden {
+
+class INarrator;
+
+// One trusted directory: as the user entered it, and its comparison key.
+struct TrustEntry {
+    std::string path;
+    std::string key;  // normalizeTrustPath(path); never empty
+};
+
+// Identifies one directory scan, so that a scan that was stopped cannot be revived
+// or end another scan that started after it.
+using ScanTicket = std::uint64_t;
+
+class DetectionEngine {
+public:
+    using HashTable = std::unordered_map<std::string, std::string>;
+    using ThreatCallback = std::function<void(const ThreatInfo&)>;
+    using ProgressCallback = std::function<void(const ScanProgress&)>;
+
+    DetectionEngine();
+    DetectionEngine(const DetectionEngine&) = delete;
+    DetectionEngine& operator=(const DetectionEngine&) = delete;
+
+    // Empties the rules and the SHA-256 table (MD5 and SHA-1 stay), then seeds the
+    // built-in digests and rules. Must not run while a scan is in progress.
+    void loadBuiltins();
+
+    // Signature files: lines accepted into a table; files below a directory tree.
+    std::size_t loadSignatureFile(const std::string& path);
+    long long loadSignatureDirectory(const std::string& path);
+
+    // The scan pipeline: the detections of one file, in detector order.
+    std::vector<ThreatInfo> scanFile(const std::string& path);
+    // The same, but a failure inside one file's scan yields no records.
+    std::vector<ThreatInfo> scanFileGuarded(const std::string& path);
+
+    // Every file below root, depth first in file-system order; quarantine folders
+    // and trusted directories are not entered.
+    void collectFiles(const std::string& root, std::vector<std::string>& out);
+
+    // Walks root and scans every file; blocks until done or stopped. Either callback
+    // may be empty.
+    void scanDirectory(const std::string& root, const ThreatCallback& onThreat,
+                       const ProgressCallback& onProgress);
+
+    // Directory-scan ownership. tryBeginDirectoryScan claims the engine for a scan
+    // (0 when one runs already); runDirectoryScan then performs it.
+    ScanTicket tryBeginDirectoryScan();
+    void runDirectoryScan(ScanTicket ticket, const std::string& root, const ThreatCallback& onThreat,
+                          const ProgressCallback& onProgress);
+    // Stops the running directory scan before its next file.
+    void stopDirectoryScan();
+
+    // The trust list, kept in trustListFile.
+    void loadTrustList();
+    void saveTrustList();
+    int addTrustedDir(const std::string& path);
+    bool removeTrustedDir(const std::string& path);
+    std::vector<std::string> listTrustedDirs();
+    bool isTrusted(const std::string& path);
+
+    std::vector<DetectionRule> rules;
+    HashTable sha256Table;
+    HashTable md5Table;
+    HashTable sha1Table;
+    INarrator* narrator = nullptr;  // borrowed; may be null
+    std::atomic<bool> scanning{false};
+    std::mutex trustLock;
+    std::vector<TrustEntry> trustEntries;
+    std::string trustListFile;  // trustListPath() unless a caller points it elsewhere
+
+private:
+    struct SigningFacts;
+    SigningFacts determineSigning(const std::string& path) const;
+    std::vector<ThreatInfo> analyzeContent(const std::string& path, const std::vector<std::uint8_t>& content,
+                                           const SigningFacts& signing) const;
+    void stampSigning(std::vector<ThreatInfo>& records, const SigningFacts& signing) const;
+    void narrateRecords(std::vector<ThreatInfo>& records) const;
+
+    ScanTicket claimDirectoryScan(bool onlyIfIdle);
+    bool scanStillWanted(ScanTicket ticket) const;
+    void endDirectoryScan(ScanTicket ticket);
+
+    std::mutex scanStateMutex_;  // orders begin, stop and end of directory scans
+    std::atomic<ScanTicket> scanEpoch_{0};
+    std::mutex trustSaveMutex_;  // one save at a time, newest list written last
+};
+
+}  // namespace quillvarden
