@@ -1,6 +1,7 @@
 #include "engine/detection_engine.h"
 
 #include "engine/trust_list.h"
+#include "ruleengine/builtin_rules.h"
 
 namespace quillvarden {
 namespace {
@@ -30,6 +31,8 @@ void DetectionEngine::loadBuiltins() {
     rules.clear();
     sha256Table.clear();
     for (const BuiltinDigest& entry : kBuiltinDigests) sha256Table[entry.sha256] = entry.name;
+    rules = builtinRules();
+    rulesChanged();
 }
 
 }  // namespace quillvarden

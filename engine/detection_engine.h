@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -18,6 +19,7 @@
 namespace quillvarden {
 
 class INarrator;
+class CompiledRuleSet;
 
 // One trusted directory: as the user entered it, and its comparison key.
 struct TrustEntry {
@@ -42,6 +44,19 @@ public:
     // Empties the rules and the SHA-256 table (MD5 and SHA-1 stay), then seeds the
     // built-in digests and rules. Must not run while a scan is in progress.
     void loadBuiltins();
+
+    // Rule files: rules appended from one file's text, from one file, from every
+    // .yar or .yara file below a directory tree.
+    std::size_t parseRules(const std::string& text);
+    std::size_t loadRuleFile(const std::string& path);
+    long long loadRuleDirectory(const std::string& path);
+
+    // One record per rule that matches the file's name and content, in rule order.
+    std::vector<ThreatInfo> matchRules(const std::string& path, const std::vector<std::uint8_t>& content) const;
+    // Call after changing `rules` directly; loading and seeding do it themselves.
+    void rulesChanged();
+    // Prepares the rules for matching now rather than on the first scan.
+    void prepareRules() const { compiledRules(); }
 
     // Signature files: lines accepted into a table; files below a directory tree.
     std::size_t loadSignatureFile(const std::string& path);
@@ -98,6 +113,11 @@ private:
     ScanTicket claimDirectoryScan(bool onlyIfIdle);
     bool scanStillWanted(ScanTicket ticket) const;
     void endDirectoryScan(ScanTicket ticket);
+
+    // The rules prepared for matching, built on first use after a change.
+    std::shared_ptr<const CompiledRuleSet> compiledRules() const;
+    mutable std::mutex compiledRulesMutex_;
+    mutable std::shared_ptr<const CompiledRuleSet> compiledRules_;
 
     std::mutex scanStateMutex_;  // orders begin, stop and end of directory scans
     std::atomic<ScanTicket> scanEpoch_{0};

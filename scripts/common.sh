@@ -8,3 +8,4 @@ QV_JOBS=${QV_JOBS:-$(nproc)}
 export CCACHE_DIR=${CCACHE_DIR:-$QV_CACHE/ccache}
 mkdir -p "$QV_CACHE"
 QV_BUILD_SANITIZE=${QV_BUILD_SANITIZE:-$QV_ROOT/build/sanitize}
+QV_BUILD_FUZZ=${QV_BUILD_FUZZ:-$QV_ROOT/build/fuzz}

@@ -10,8 +10,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=scripts/common.sh
 . "$here/common.sh"
 
-run_pkgs=(cmake ninja-build g++ ccache pkg-config libcpp-httplib-dev nlohmann-json3-dev libssl-dev)
-test_pkgs=(googletest libgtest-dev g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev)
+run_pkgs=(cmake ninja-build g++ ccache pkg-config libcpp-httplib-dev nlohmann-json3-dev libssl-dev libpcre2-dev)
+test_pkgs=(googletest libgtest-dev g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev clang libclang-rt-14-dev)
 
 wanted=("${run_pkgs[@]}")
 [ "$mode" = test ] && wanted+=("${test_pkgs[@]}")
@@ -56,8 +56,13 @@ fetch_source_package() { # name, wanted file inside the tree, destination direct
   enable_deb_src
   local work
   work=$(mktemp -d)
-  (cd "$work" && apt-get source -qq "$name" >/dev/null 2>&1) || {
-    echo "setup: apt-get source $name failed" >&2; rm -rf "$work"; return 1; }
+  # The newest version first; a mirror may lack one version's sources, so try the others.
+  local got=0 version
+  for version in "" $(apt-cache showsrc "$name" 2>/dev/null | sed -n 's/^Version: //p' | sort -r -V); do
+    rm -rf "${work:?}"/*
+    if (cd "$work" && apt-get source -qq "$name${version:+=$version}" >/dev/null 2>&1); then got=1; break; fi
+  done
+  [ "$got" = 1 ] || { echo "setup: apt-get source $name failed" >&2; rm -rf "$work"; return 1; }
   local tree
   tree=$(find "$work" -mindepth 1 -maxdepth 1 -type d | head -n 1)
   rm -rf "$dest"
@@ -68,3 +73,5 @@ fetch_source_package() { # name, wanted file inside the tree, destination direct
 }
 
 fetch_source_package cpp-httplib httplib.h "$QV_CACHE/src/cpp-httplib"
+# PCRE2 is built from its source package with the mingw toolchain as part of the Windows build.
+fetch_source_package pcre2 CMakeLists.txt "$QV_CACHE/src/pcre2"

@@ -24,6 +24,9 @@ step "test: sanitize (unit)"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   "$QV_BUILD_SANITIZE/tests/quillvarden_tests"
 
+step "test: fuzz (parsers and matchers, briefly)"
+"$here/fuzz.sh" "${QV_FUZZ_SECONDS:-30}"
+
 step "test: windows under wine (unit and end to end)"
 "$here/wine-test.sh"
 

@@ -19,6 +19,10 @@ LibraryTotals loadDetectionLibraries(DetectionEngine& engine, const std::vector<
     LibraryTotals totals;
     std::set<std::string> loaded;  // the same path string is loaded once; other spellings are not merged
     for (const std::string& base : bases) {
+        const std::string rules = base + sep + "rules";
+        if (platform::isDirectory(rules) && loaded.insert("r:" + rules).second) {
+            totals.externalRules += engine.loadRuleDirectory(rules);
+        }
         const std::string signatures = base + sep + "signatures";
         if (platform::isDirectory(signatures) && loaded.insert("s:" + signatures).second) {
             totals.externalHashes += engine.loadSignatureDirectory(signatures);
@@ -43,6 +47,7 @@ std::shared_ptr<AppServices> wireServices() {
         engine, detectionLibraryBases(platform::executableDirectory(), platform::kPathSeparator),
         platform::kPathSeparator);
     platform::writeOutLine(librarySummaryLine(engine, totals));
+    engine.prepareRules();
 
     engine.loadTrustList();
     return services;

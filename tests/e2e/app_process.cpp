@@ -111,8 +111,17 @@ static std::string readAll(const fs::path& path) {
     return text.str();
 }
 
-std::string AppProcess::standardOutput() const { return readAll(appDir_ / "stdout.txt"); }
-std::string AppProcess::standardError() const { return readAll(appDir_ / "stderr.txt"); }
+// Windows writes its console lines with CRLF; the tests compare lines, not line ends.
+static std::string withLinuxLineEnds(std::string text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out.push_back(text[i]);
+    }
+    return out;
+}
+
+std::string AppProcess::standardOutput() const { return withLinuxLineEnds(readAll(appDir_ / "stdout.txt")); }
+std::string AppProcess::standardError() const { return withLinuxLineEnds(readAll(appDir_ / "stderr.txt")); }
 
 std::unique_ptr<httplib::Client> client() {
     auto c = std::make_unique<httplib::Client>("127.0.0.1", kPort);

@@ -37,6 +37,7 @@ public:
     void signal(int signalNumber);
     void kill();
 
+    // What it wrote so far, line ends as "\n".
     std::string standardOutput() const;
     std::string standardError() const;
     const std::filesystem::path& appDir() const { return appDir_; }

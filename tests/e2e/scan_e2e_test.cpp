@@ -48,10 +48,11 @@ protected:
     fs::path data_;
 };
 
-TEST_F(ScanThroughTheApi, LoadsSignaturesAtStartUp) {
+TEST_F(ScanThroughTheApi, LoadsRulesAndSignaturesAtStartUp) {
     const std::string out = app_->standardOutput();
-    EXPECT_NE(out.find("[羽岚 Quillvarden] 检测库加载完成：规则 "), std::string::npos) << out;
-    EXPECT_NE(out.find("条(外部新增 2)"), std::string::npos) << out;
+    EXPECT_NE(out.find("[羽岚 Quillvarden] 检测库加载完成：规则 14 条(外部新增 1)，哈希 8 条(外部新增 2)\n"),
+              std::string::npos)
+        << out;
 }
 
 TEST_F(ScanThroughTheApi, DirectoryScanReportsThreatsOnTheStreamAndInTheList) {

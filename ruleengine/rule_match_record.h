@@ -1,0 +1,34 @@
+// The record one matching rule yields.
+#pragma once
+
+#include <string>
+
+#include "ruleengine/detection_rule.h"
+#include "server/records/threat_info.h"
+#include "server/records/wall_clock.h"
+
+namespace quillvarden {
+
+inline ThreatInfo ruleMatchRecord(const std::string& path, const std::string& fileName, const std::string& ruleName,
+                                  const std::string& description, std::int32_t severity) {
+    ThreatInfo record;
+    record.filePath = path;
+    record.fileName = fileName;
+    record.type = ThreatType::YaraRule;
+    record.severity = static_cast<Severity>(severity);
+    record.ruleName = ruleName;
+    record.description = description;
+    record.detectedAtMs = nowMs();
+    return record;
+}
+
+// The part of a path after its last '\' or '/'.
+inline std::string ruleFileName(const std::string& path) {
+    const auto cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+// Regular expressions see no more than this much of the content.
+inline constexpr std::size_t kRegexWindowBytes = 65536;
+
+}  // namespace quillvarden

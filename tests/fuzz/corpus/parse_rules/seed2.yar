@@ -1,0 +1,2 @@
+rule a { strings: $a = "}" }
+rule b {
