@@ -1,6 +1,8 @@
 #include "engine/detection_engine.h"
 
+#include "engine/file_filters.h"
 #include "engine/trust_list.h"
+#include "platform/system_folders.h"
 #include "ruleengine/builtin_rules.h"
 
 namespace quillvarden {
@@ -23,7 +25,9 @@ constexpr BuiltinDigest kBuiltinDigests[] = {
 
 }  // namespace
 
-DetectionEngine::DetectionEngine() : trustListFile(trustListPath()) {
+DetectionEngine::DetectionEngine()
+    : trustListFile(trustListPath()),
+      systemFolders(systemPathPrefixes(platform::windowsDirectory(), platform::nativeSystemFolders())) {
     loadBuiltins();
 }
 

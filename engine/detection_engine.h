@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/code_signing.h"
 #include "ruleengine/detection_rule.h"
 #include "server/records/scan_progress.h"
 #include "server/records/threat_info.h"
@@ -58,6 +59,9 @@ public:
     // Prepares the rules for matching now rather than on the first scan.
     void prepareRules() const { compiledRules(); }
 
+    // PE heuristics on the first bytes of a file: zero records or one.
+    std::vector<ThreatInfo> analyzePe(const std::string& path, const std::vector<std::uint8_t>& content) const;
+
     // Signature files: lines accepted into a table; files below a directory tree.
     std::size_t loadSignatureFile(const std::string& path);
     long long loadSignatureDirectory(const std::string& path);
@@ -101,13 +105,17 @@ public:
     std::mutex trustLock;
     std::vector<TrustEntry> trustEntries;
     std::string trustListFile;  // trustListPath() unless a caller points it elsewhere
+    // How a file's signature is judged: the system's trust provider unless a caller
+    // (a test) supplies another.
+    std::function<SigningVerdict(const std::string&)> signingCheck = systemSigningVerdict;
+    // The operating system's own folders (folded prefixes): spared content analysis.
+    std::vector<std::string> systemFolders;
 
 private:
-    struct SigningFacts;
-    SigningFacts determineSigning(const std::string& path) const;
+    SigningVerdict determineSigning(const std::string& path) const;
     std::vector<ThreatInfo> analyzeContent(const std::string& path, const std::vector<std::uint8_t>& content,
-                                           const SigningFacts& signing) const;
-    void stampSigning(std::vector<ThreatInfo>& records, const SigningFacts& signing) const;
+                                           const SigningVerdict& signing) const;
+    void stampSigning(std::vector<ThreatInfo>& records, const SigningVerdict& signing) const;
     void narrateRecords(std::vector<ThreatInfo>& records) const;
 
     ScanTicket claimDirectoryScan(bool onlyIfIdle);

@@ -7,7 +7,6 @@
 #include "engine/detection_engine.h"
 #include "engine/file_filters.h"
 #include "engine/file_hash.h"
-#include "engine/signing_facts.h"
 #include "platform/file_io.h"
 #include "platform/process_paths.h"
 #include "server/records/wall_clock.h"
@@ -58,13 +57,7 @@ std::vector<std::uint8_t> readFileHead(const std::string& path) {
     const std::uint64_t size = reader.size().value_or(0);
     if (size == 0) return {};
     std::vector<std::uint8_t> content(static_cast<std::size_t>(std::min<std::uint64_t>(size, kMaxContentBytes)));
-    std::size_t filled = 0;
-    while (filled < content.size()) {
-        const std::size_t got = reader.read(content.data() + filled, content.size() - filled);
-        if (got == 0) break;
-        filled += got;
-    }
-    content.resize(filled);
+    content.resize(reader.readFully(content.data(), content.size()));
     return content;
 }
 
@@ -89,7 +82,7 @@ std::vector<ThreatInfo> DetectionEngine::scanFile(const std::string& path) {
     const std::string sha1 = sha1Table.empty() ? std::string() : hashFile(path, "SHA1", 20);
 
     // Step 8: signing status (analysis stage).
-    const SigningFacts signing = determineSigning(path);
+    const SigningVerdict signing = determineSigning(path);
 
     std::vector<ThreatInfo> records;
     // Step 9: the EICAR test file.

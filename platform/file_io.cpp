@@ -4,6 +4,17 @@
 
 namespace quillvarden::platform {
 
+std::size_t FileReader::readFully(void* buffer, std::size_t size) {
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    std::size_t filled = 0;
+    while (filled < size) {
+        const std::size_t got = read(bytes + filled, size - filled);
+        if (got == 0) break;
+        filled += got;
+    }
+    return filled;
+}
+
 std::optional<std::string> readFilePrefix(const std::string& path, std::size_t maxBytes) {
     FileReader reader;
     if (!reader.open(path)) return std::nullopt;

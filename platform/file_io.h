@@ -22,6 +22,8 @@ public:
     bool isOpen() const { return handle_ != kClosed; }
     // Up to size bytes; 0 at the end of the file or on a read error.
     std::size_t read(void* buffer, std::size_t size);
+    // As many of size bytes as the file still holds: fewer only at its end.
+    std::size_t readFully(void* buffer, std::size_t size);
     std::optional<std::uint64_t> size() const;
 
 private:

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Configures and builds one target: "linux" (native), "windows" (mingw-w64 cross build),
-# or "sanitize" (native, with AddressSanitizer and UndefinedBehaviorSanitizer).
-#   scripts/build.sh linux|windows|sanitize [--no-tests] [cmake --build options...]
+# "sanitize" (native, AddressSanitizer and UndefinedBehaviorSanitizer) or "tsan"
+# (native, ThreadSanitizer).
+#   scripts/build.sh linux|windows|sanitize|tsan [--no-tests] [cmake --build options...]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/common.sh"
 
-target=${1:?usage: build.sh linux|windows|sanitize [--no-tests]}
+target=${1:?usage: build.sh linux|windows|sanitize|tsan [--no-tests]}
 shift
 tests=ON
 if [ "${1:-}" = --no-tests ]; then tests=OFF; shift; fi
@@ -15,6 +16,7 @@ case "$target" in
   linux)    dir=$QV_BUILD_LINUX; extra=() ;;
   windows)  dir=$QV_BUILD_WINDOWS; extra=(-DCMAKE_TOOLCHAIN_FILE="$QV_ROOT/cmake/toolchain-mingw64.cmake") ;;
   sanitize) dir=$QV_BUILD_SANITIZE; extra=(-DQV_SANITIZE=address,undefined -DCMAKE_BUILD_TYPE=Debug) ;;
+  tsan)     dir=$QV_BUILD_TSAN; extra=(-DQV_SANITIZE=thread -DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
   *) echo "unknown target $target" >&2; exit 2 ;;
 esac
 

@@ -9,3 +9,4 @@ export CCACHE_DIR=${CCACHE_DIR:-$QV_CACHE/ccache}
 mkdir -p "$QV_CACHE"
 QV_BUILD_SANITIZE=${QV_BUILD_SANITIZE:-$QV_ROOT/build/sanitize}
 QV_BUILD_FUZZ=${QV_BUILD_FUZZ:-$QV_ROOT/build/fuzz}
+QV_BUILD_TSAN=${QV_BUILD_TSAN:-$QV_ROOT/build/tsan}

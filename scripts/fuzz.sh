@@ -8,7 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/common.sh"
 
 seconds=${1:-30}
-targets=(parse_rules match_rules)
+targets=(parse_rules match_rules analyze_pe)
 
 CC=clang CXX=clang++ cmake -S "$QV_ROOT" -B "$QV_BUILD_FUZZ" -G Ninja -DQV_FUZZ=ON -DQV_BUILD_TESTS=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

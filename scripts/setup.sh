@@ -11,7 +11,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/common.sh"
 
 run_pkgs=(cmake ninja-build g++ ccache pkg-config libcpp-httplib-dev nlohmann-json3-dev libssl-dev libpcre2-dev)
-test_pkgs=(googletest libgtest-dev g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev clang libclang-rt-14-dev)
+test_pkgs=(googletest libgtest-dev g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev clang libclang-rt-14-dev
+           osslsigncode openssl)
 
 wanted=("${run_pkgs[@]}")
 [ "$mode" = test ] && wanted+=("${test_pkgs[@]}")

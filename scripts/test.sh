@@ -16,6 +16,8 @@ step "build: windows"
 "$here/build.sh" windows
 step "build: sanitize"
 "$here/build.sh" sanitize --target quillvarden_tests
+step "build: tsan"
+"$here/build.sh" tsan --target quillvarden_tests
 
 step "test: linux (unit and end to end)"
 ctest --test-dir "$QV_BUILD_LINUX" --output-on-failure
@@ -23,6 +25,10 @@ ctest --test-dir "$QV_BUILD_LINUX" --output-on-failure
 step "test: sanitize (unit)"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   "$QV_BUILD_SANITIZE/tests/quillvarden_tests"
+
+step "test: tsan (the code that threads share)"
+TSAN_OPTIONS=halt_on_error=1 "$QV_BUILD_TSAN/tests/quillvarden_tests" \
+  --gtest_filter='ChainEngine.*:SseHub.*:ThreatListTest.*:TrustListTest.*:DirectoryScanTest.*'
 
 step "test: fuzz (parsers and matchers, briefly)"
 "$here/fuzz.sh" "${QV_FUZZ_SECONDS:-30}"

@@ -42,6 +42,7 @@ std::shared_ptr<AppServices> wireServices() {
     auto services = std::make_shared<AppServices>();
     DetectionEngine& engine = services->engine;
     engine.loadBuiltins();
+    engine.narrator = services->narrator.get();
 
     const LibraryTotals totals = loadDetectionLibraries(
         engine, detectionLibraryBases(platform::executableDirectory(), platform::kPathSeparator),

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "tests/e2e/app_process.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/support/event_stream_reader.h"
+#include "tests/support/pe_builder.h"
 
 namespace quillvarden::e2e {
 namespace {
@@ -150,6 +152,54 @@ TEST_F(ScanThroughTheApi, TrustedDirectoriesAreSkippedAndSaved) {
     ASSERT_TRUE(removed);
     EXPECT_EQ(json::parse(removed->body)["status"], "ok");
     EXPECT_EQ(json::parse(client()->Get("/api/trust")->body), json({{"count", 0}, {"dirs", json::array()}}));
+}
+
+TEST_F(ScanThroughTheApi, AnalysisRulesHeuristicsSigningAndNarration) {
+    writeFile(data_ / "eicar.com", kEicar);
+    writeFile(data_ / "marker.js", "var x = 'QUILLVARDEN-E2E-RULE-MARKER';");
+    const auto packed = test::PeBuilder().section(".UPX0", test::PeBuilder::randomBytes(4096)).build();
+    writeFile(data_ / "packed.exe", std::string(packed.begin(), packed.end()));
+    fs::copy_file(fs::path(QV_FIXTURES_DIR) / "signed.exe", data_ / "signed.exe");
+
+    test::EventStreamReader stream(kPort, {}, std::chrono::seconds(60));
+    ASSERT_TRUE(stream.waitUntilConnected());
+    ASSERT_EQ(postJson("/api/scan", {{"path", programPath(data_)}})->status, 200);
+    ASSERT_TRUE(stream.waitForEvent("scan_done"));
+
+    std::map<std::string, json> byRule;
+    for (const auto& e : stream.events()) {
+        if (e.name != "threat") continue;
+        const json threat = json::parse(e.data);
+        byRule[threat["fileName"].get<std::string>() + " " + threat["ruleName"].get<std::string>()] = threat;
+    }
+    std::vector<std::string> found;
+    for (const auto& [key, threat] : byRule) found.push_back(key);
+    EXPECT_EQ(found, (std::vector<std::string>{"eicar.com EICAR-Test-File", "marker.js E2E_Sample_Rule",
+                                               "packed.exe PE.Heuristic.Suspicious", "signed.exe E2E_Sample_Rule"}));
+
+    const json& rule = byRule["marker.js E2E_Sample_Rule"];
+    EXPECT_EQ(rule["type"], "YaraRule");
+    EXPECT_EQ(rule["severity"], "Medium");
+    EXPECT_EQ(rule["description"], "端到端测试样本规则");
+    EXPECT_EQ(rule["signatureStatus"], "unsigned");
+    EXPECT_EQ(rule["aiSummary"], "检测到中危攻击链（风险分 50），涉及 1 个进程、1 个关联事件，横跨 执行 战术阶段。");
+    EXPECT_EQ(rule["aiSuggestions"].size(), 3u);
+
+    const json& heuristic = byRule["packed.exe PE.Heuristic.Suspicious"];
+    // Random section data, so the entropy's last digits vary; the samples lie under /tmp.
+    const std::string description = heuristic["description"];
+    EXPECT_EQ(description.rfind("PE 启发式检测命中(得分 65)：PE 节名 \".UPX0\" 为已知加壳器特征；节 \".UPX0\" 熵值过高(7.", 0), 0u)
+        << description;
+    EXPECT_NE(description.find(")，疑似加密/压缩；PE 文件位于临时目录"), std::string::npos) << description;
+    EXPECT_EQ(heuristic["severity"], "Critical");
+    EXPECT_EQ(heuristic["sha256"].get<std::string>().size(), 64u);
+
+    const json& signedRule = byRule["signed.exe E2E_Sample_Rule"];
+    EXPECT_EQ(signedRule["signatureStatus"], "untrusted");
+    EXPECT_EQ(signedRule["signerName"], "Quillvarden Test Signer");
+
+    const json list = json::parse(client()->Get("/api/threats")->body);
+    EXPECT_EQ(list["count"], 5);  // EICAR gives two records
 }
 
 }  // namespace
