@@ -71,3 +71,34 @@ else()
     find_package(GTest REQUIRED)
   endif()
 endif()
+
+# llama.cpp, built once by scripts/setup-llama.sh: its headers at compile time; the
+# library itself is only loaded at run time, when a model file is found.
+file(STRINGS ${PROJECT_SOURCE_DIR}/cmake/llama-pin.txt QV_LLAMA_PIN LIMIT_COUNT 1)
+set(QV_LLAMA_DIR ${QV_CACHE_DIR}/llama/node-llama-cpp-${QV_LLAMA_PIN} CACHE PATH "llama.cpp build from scripts/setup-llama.sh")
+if(NOT EXISTS ${QV_LLAMA_DIR}/install/include/llama.h)
+  message(FATAL_ERROR "${QV_LLAMA_DIR} holds no llama.cpp build: run scripts/setup.sh")
+endif()
+add_library(qv_llama_headers INTERFACE)
+target_include_directories(qv_llama_headers SYSTEM INTERFACE ${QV_LLAMA_DIR}/install/include)
+
+# Puts the llama.cpp libraries beside a program, where it looks for them: the native
+# build's, or the DLLs that scripts/setup-llama-windows.sh cross-built (when it has).
+function(qv_copy_llama_runtime target)
+  if(WIN32)
+    set(bin ${QV_LLAMA_DIR}/windows/install/bin)
+    if(EXISTS ${bin}/libllama.dll)
+      file(GLOB ggml ${bin}/ggml*.dll)
+      add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ggml} $<TARGET_FILE_DIR:${target}>
+        COMMAND ${CMAKE_COMMAND} -E copy_if_different ${bin}/libllama.dll $<TARGET_FILE_DIR:${target}>/llama.dll
+        VERBATIM)
+    endif()
+    return()
+  endif()
+  # The names the loader asks for: libllama.so, and the sonames it needs.
+  file(GLOB libraries ${QV_LLAMA_DIR}/install/lib/libllama.so ${QV_LLAMA_DIR}/install/lib/lib*.so.[0-9])
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${libraries} $<TARGET_FILE_DIR:${target}>
+    VERBATIM)
+endfunction()

@@ -10,3 +10,6 @@ mkdir -p "$QV_CACHE"
 QV_BUILD_SANITIZE=${QV_BUILD_SANITIZE:-$QV_ROOT/build/sanitize}
 QV_BUILD_FUZZ=${QV_BUILD_FUZZ:-$QV_ROOT/build/fuzz}
 QV_BUILD_TSAN=${QV_BUILD_TSAN:-$QV_ROOT/build/tsan}
+# llama.cpp comes from the npm package node-llama-cpp; this pin names the build.
+QV_LLAMA_PIN=$(cat "$QV_ROOT/cmake/llama-pin.txt")
+QV_LLAMA_DIR=${QV_LLAMA_DIR:-$QV_CACHE/llama/node-llama-cpp-$QV_LLAMA_PIN}

@@ -31,6 +31,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+# llama.cpp for the local-model narrator (built once into the cache).
+command -v npm >/dev/null || { as_root apt-get update -qq; as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends npm git >/dev/null; }
+command -v git >/dev/null || as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends git >/dev/null
+"$here/setup-llama.sh"
+
 [ "$mode" = test ] || exit 0
 
 # The Windows build takes the header-only cpp-httplib from Debian's source package.
@@ -76,3 +81,5 @@ fetch_source_package() { # name, wanted file inside the tree, destination direct
 fetch_source_package cpp-httplib httplib.h "$QV_CACHE/src/cpp-httplib"
 # PCRE2 is built from its source package with the mingw toolchain as part of the Windows build.
 fetch_source_package pcre2 CMakeLists.txt "$QV_CACHE/src/pcre2"
+# llama.cpp's DLLs for the Windows build, cross-built once.
+"$here/setup-llama-windows.sh"

@@ -27,8 +27,10 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   "$QV_BUILD_SANITIZE/tests/quillvarden_tests"
 
 step "test: tsan (the code that threads share)"
+# (llama.cpp is not built for the sanitizer, so the model narrator's overlap test
+# counts decodes in flight instead, in every other run.)
 TSAN_OPTIONS=halt_on_error=1 "$QV_BUILD_TSAN/tests/quillvarden_tests" \
-  --gtest_filter='ChainEngine.*:SseHub.*:ThreatListTest.*:TrustListTest.*:DirectoryScanTest.*'
+  --gtest_filter='ChainEngine.*:SseHub.*:ThreatListTest.*:TrustListTest.*:DirectoryScanTest.*:NarratorSelection.*'
 
 step "test: fuzz (parsers and matchers, briefly)"
 "$here/fuzz.sh" "${QV_FUZZ_SECONDS:-30}"

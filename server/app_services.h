@@ -10,6 +10,7 @@
 #include "chain/chain_engine.h"
 #include "engine/detection_engine.h"
 #include "engine/quarantine.h"
+#include "narrator/narrator_selection.h"
 #include "narrator/rule_narrator.h"
 #include "server/records/scan_progress.h"
 #include "server/scan_jobs.h"
@@ -17,13 +18,24 @@
 
 namespace quillvarden {
 
-struct AppServices {
-    explicit AppServices(SseHubLimits hubLimits = {}) : hub(hubLimits) {}
+// The template narrator, chosen without a word on the console.
+inline NarratorSelection templateNarration() {
+    NarratorSelection selection;
+    selection.narrator = std::make_unique<RuleNarrator>();
+    return selection;
+}
 
-    // Owns the narrator that the engine and the chain engine borrow.
-    std::unique_ptr<INarrator> narrator = std::make_unique<RuleNarrator>();
+struct AppServices {
+    explicit AppServices(SseHubLimits hubLimits = {}, NarratorSelection selection = templateNarration())
+        : narration(std::move(selection)), chainEngine(narration.narrator.get()), hub(hubLimits) {
+        engine.narrator = narration.narrator.get();
+    }
+
+    // Owns the narrator that the engine and the chain engine borrow; the health
+    // report reads its mode and model name.
+    NarratorSelection narration;
     DetectionEngine engine;
-    ChainEngine chainEngine{narrator.get()};
+    ChainEngine chainEngine;
     SseHub hub;
     // The most recent progress of a directory scan, for clients that poll.
     std::mutex progressMutex;

@@ -39,10 +39,10 @@ std::string librarySummaryLine(const DetectionEngine& engine, const LibraryTotal
 }
 
 std::shared_ptr<AppServices> wireServices() {
-    auto services = std::make_shared<AppServices>();
+    // The narrator comes first: a model, when there is one, loads before the libraries.
+    auto services = std::make_shared<AppServices>(SseHubLimits{}, selectNarrator());
     DetectionEngine& engine = services->engine;
     engine.loadBuiltins();
-    engine.narrator = services->narrator.get();
 
     const LibraryTotals totals = loadDetectionLibraries(
         engine, detectionLibraryBases(platform::executableDirectory(), platform::kPathSeparator),

@@ -24,7 +24,15 @@ fs::path appUnderTest() {
 
 bool runsUnderWine() { return appUnderTest().extension() == ".exe"; }
 
-AppProcess::AppProcess(const fs::path& root, std::vector<std::string> args) {
+std::string programPath(const fs::path& path) {
+    if (!runsUnderWine()) return path.string();
+    std::string text = "Z:" + path.string();
+    for (char& c : text) c = c == '/' ? '\\' : c;
+    return text;
+}
+
+AppProcess::AppProcess(const fs::path& root, std::vector<std::string> args,
+                       const std::vector<std::pair<fs::path, std::string>>& extraFiles, bool withLlama) {
     const fs::path app = appUnderTest();
     appDir_ = root / "app";
     fs::create_directories(appDir_);
@@ -34,6 +42,18 @@ AppProcess::AppProcess(const fs::path& root, std::vector<std::string> args) {
     // Detection libraries found at start-up: "." is the first base.
     fs::copy(fs::path(QV_SOURCE_DIR) / "tests" / "e2e" / "fixtures", appDir_,
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    for (const auto& [source, inside] : extraFiles) {
+        fs::create_directories((appDir_ / inside).parent_path());
+        fs::copy_file(source, appDir_ / inside, fs::copy_options::overwrite_existing);
+    }
+    // The program finds llama.cpp beside itself, as it does in the build.
+    for (const auto& entry : fs::directory_iterator(app.parent_path())) {
+        if (!withLlama) break;
+        const std::string name = entry.path().filename().string();
+        const bool library = runsUnderWine() ? entry.path().extension() == ".dll"
+                                             : name.rfind("lib", 0) == 0 && name.find(".so") != std::string::npos;
+        if (library) fs::copy_file(entry.path(), appDir_ / name, fs::copy_options::overwrite_existing);
+    }
 
     std::vector<std::string> argv;
     if (runsUnderWine()) argv.push_back(std::getenv("QV_WINE") ? std::getenv("QV_WINE") : "wine");

@@ -19,13 +19,20 @@ inline constexpr int kPort = 8910;
 std::filesystem::path appUnderTest();
 bool runsUnderWine();
 
+// A path as the program spells it: under Wine, Linux paths are on drive Z:.
+std::string programPath(const std::filesystem::path& path);
+
 class AppProcess {
 public:
     // Copies the program, the web folder and tests/e2e/fixtures (its detection
     // libraries) into <root>/app and starts it there
     // (current directory <root>/app). Files to scan belong outside <root>/app: the
     // program never scans its own folder.
-    explicit AppProcess(const std::filesystem::path& root, std::vector<std::string> args = {});
+    // extraFiles: more files to put into <root>/app, as (source, path inside app).
+    // withLlama: put the llama.cpp libraries beside it, as the build does.
+    explicit AppProcess(const std::filesystem::path& root, std::vector<std::string> args = {},
+                        const std::vector<std::pair<std::filesystem::path, std::string>>& extraFiles = {},
+                        bool withLlama = true);
     ~AppProcess();
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;

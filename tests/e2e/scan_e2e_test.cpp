@@ -22,14 +22,6 @@ using nlohmann::json;
 
 const std::string kEicar = "X5O!P%@AP[4\\PZX54(P^)7CC)7}$EICAR-STANDARD-ANTIVIRUS-TEST-FILE!$H+H*";
 
-// Paths as the program sees them: under Wine, Linux paths are on drive Z:.
-std::string programPath(const fs::path& path) {
-    if (!runsUnderWine()) return path.string();
-    std::string text = "Z:" + path.string();
-    for (char& c : text) c = c == '/' ? '\\' : c;
-    return text;
-}
-
 void writeFile(const fs::path& path, const std::string& content) {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << content;
