@@ -26,6 +26,9 @@ struct AttackChain {
     std::unordered_set<std::string> processSet;  // the names already in processes
 };
 
+// The parts with the separator between them ("、", " → ").
+std::string joinTexts(const std::vector<std::string>& parts, const char* separator);
+
 // "低危", "中危", "高危"; any other level reads as "低危".
 const char* chainLevelLabelCn(std::int32_t level);
 // "Low", "Medium", "High"; any other level reads as "Low".

@@ -20,6 +20,15 @@ void noteProcess(AttackChain& chain, const std::string& name) {
 
 }  // namespace
 
+std::string joinTexts(const std::vector<std::string>& parts, const char* separator) {
+    std::string text;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) text += separator;
+        text += parts[i];
+    }
+    return text;
+}
+
 const char* chainLevelLabelCn(std::int32_t level) {
     return level == 2 ? "高危" : level == 1 ? "中危" : "低危";
 }

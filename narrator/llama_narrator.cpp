@@ -19,12 +19,6 @@ constexpr std::size_t kMinStoryBytes = 8;
 
 void discardLog(ggml_log_level, const char*, void*) {}
 
-std::string joined(const std::vector<std::string>& parts, const char* separator) {
-    std::string text;
-    for (std::size_t i = 0; i < parts.size(); ++i) text += (i ? separator : "") + parts[i];
-    return text;
-}
-
 }  // namespace
 
 unsigned narratorThreadCount(unsigned hardwareConcurrency) {
@@ -114,8 +108,8 @@ void LlamaNarrator::narrate(AttackChain& chain) {
 
 std::string LlamaNarrator::buildFacts(const AttackChain& chain) {
     std::string facts = "风险分：" + std::to_string(chain.score) + "（" + chainLevelLabelCn(chain.level) + "）\n";
-    facts += "涉及进程：" + joined(chain.processes, "、") + "\n";
-    if (!chain.tactics.empty()) facts += "ATT&CK 战术：" + joined(chain.tactics, " → ") + "\n";
+    facts += "涉及进程：" + joinTexts(chain.processes, "、") + "\n";
+    if (!chain.tactics.empty()) facts += "ATT&CK 战术：" + joinTexts(chain.tactics, " → ") + "\n";
     facts += "事件序列：\n";
     for (std::size_t i = 0; i < chain.events.size(); ++i) {
         const SecurityEvent& e = chain.events[i];

@@ -17,15 +17,6 @@ const std::string* firstTarget(const AttackChain& chain, EventKind kind) {
     return nullptr;
 }
 
-std::string joined(const std::vector<std::string>& parts, const char* separator) {
-    std::string text;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i > 0) text += separator;
-        text += parts[i];
-    }
-    return text;
-}
-
 }  // namespace
 
 std::string RuleNarrator::describeEvent(const SecurityEvent& e) const {
@@ -44,7 +35,7 @@ std::string RuleNarrator::summaryOf(const AttackChain& chain) const {
     std::string summary = std::string("检测到") + chainLevelLabelCn(chain.level) + "攻击链（风险分 " +
                           std::to_string(chain.score) + "），涉及 " + std::to_string(chain.processes.size()) +
                           " 个进程、" + std::to_string(chain.events.size()) + " 个关联事件";
-    if (!chain.tactics.empty()) summary += "，横跨 " + joined(chain.tactics, " → ") + " 战术阶段";
+    if (!chain.tactics.empty()) summary += "，横跨 " + joinTexts(chain.tactics, " → ") + " 战术阶段";
     return summary + "。";
 }
 

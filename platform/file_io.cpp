@@ -1,6 +1,6 @@
 #include "platform/file_io.h"
 
-#include <vector>
+#include <algorithm>
 
 namespace quillvarden::platform {
 
@@ -18,14 +18,9 @@ std::size_t FileReader::readFully(void* buffer, std::size_t size) {
 std::optional<std::string> readFilePrefix(const std::string& path, std::size_t maxBytes) {
     FileReader reader;
     if (!reader.open(path)) return std::nullopt;
-    std::string content;
-    std::vector<char> chunk(64 * 1024);
-    while (content.size() < maxBytes) {
-        const std::size_t want = std::min(chunk.size(), maxBytes - content.size());
-        const std::size_t got = reader.read(chunk.data(), want);
-        if (got == 0) break;
-        content.append(chunk.data(), got);
-    }
+    const std::uint64_t size = reader.size().value_or(0);
+    std::string content(static_cast<std::size_t>(std::min<std::uint64_t>(size, maxBytes)), '\0');
+    content.resize(reader.readFully(content.data(), content.size()));
     return content;
 }
 

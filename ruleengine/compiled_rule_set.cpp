@@ -5,6 +5,7 @@
 #include <map>
 #include <string_view>
 
+#include "platform/process_paths.h"
 #include "ruleengine/rule_match_record.h"
 
 namespace quillvarden {
@@ -149,7 +150,7 @@ std::vector<ThreatInfo> CompiledRuleSet::match(const std::string& path, const st
         return true;
     });
 
-    const std::string fileName = ruleFileName(path);
+    const std::string fileName = platform::fileNameOf(path);
     const std::string_view window = text.substr(0, std::min(text.size(), kRegexWindowBytes));
     std::vector<ThreatInfo> records;
     for (const Rule& rule : rules_) {

@@ -5,6 +5,7 @@
 
 #include "platform/ascii_text.h"
 #include "ruleengine/regex_program.h"
+#include "platform/process_paths.h"
 #include "ruleengine/rule_match_record.h"
 
 namespace quillvarden {
@@ -54,7 +55,7 @@ bool regexFound(std::string_view window, const std::string& source) {
 
 std::vector<ThreatInfo> matchRulesOneByOne(const std::vector<DetectionRule>& rules, const std::string& path,
                                            const std::vector<std::uint8_t>& content) {
-    const std::string fileName = ruleFileName(path);
+    const std::string fileName = platform::fileNameOf(path);
     const std::string_view text(reinterpret_cast<const char*>(content.data()), content.size());
     const std::string_view window = text.substr(0, std::min(text.size(), kRegexWindowBytes));
     std::vector<ThreatInfo> records;

@@ -22,12 +22,6 @@ inline ThreatInfo ruleMatchRecord(const std::string& path, const std::string& fi
     return record;
 }
 
-// The part of a path after its last '\' or '/'.
-inline std::string ruleFileName(const std::string& path) {
-    const auto cut = path.find_last_of("\\/");
-    return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
 // Regular expressions see no more than this much of the content.
 inline constexpr std::size_t kRegexWindowBytes = 65536;
 

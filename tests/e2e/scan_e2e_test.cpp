@@ -11,6 +11,7 @@
 
 #include "tests/e2e/app_process.h"
 #include "tests/e2e/e2e_fixture.h"
+#include "tests/support/engine_samples.h"
 #include "tests/support/event_stream_reader.h"
 #include "tests/support/pe_builder.h"
 
@@ -20,7 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-const std::string kEicar = "X5O!P%@AP[4\\PZX54(P^)7CC)7}$EICAR-STANDARD-ANTIVIRUS-TEST-FILE!$H+H*";
+using test::kEicar;
 
 void writeFile(const fs::path& path, const std::string& content) {
     fs::create_directories(path.parent_path());
