@@ -48,8 +48,16 @@ bool moveFileNoReplace(const std::string& from, const std::string& to);
 // Deletes a file. A read-only file is refused, as the user marked it so.
 bool removeFile(const std::string& path);
 
+// Who may open a file the program writes.
+enum class FileAccess {
+    Default,    // as the folder and the system decide
+    OwnerOnly,  // the current user alone (mode 0600; a protected DACL with one entry)
+};
+
 // Replaces the file's content as one step: written beside it under a temporary name,
 // flushed, then renamed over it, so a crash leaves the old or the new content whole.
-bool replaceFileContent(const std::string& path, std::string_view content);
+// The new file has its access set from its creation, so it is never readable by others.
+bool replaceFileContent(const std::string& path, std::string_view content,
+                        FileAccess access = FileAccess::Default);
 
 }  // namespace quillvarden::platform

@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "platform/ascii_text.h"
-#include "server/json_reply.h"
 
 namespace quillvarden {
 namespace {
@@ -37,12 +36,7 @@ bool OriginPolicy::allows(const httplib::Request& req) const {
     return isOwnAuthority(std::string_view(origin).substr(scheme.size()), port);
 }
 
-void installCrossOriginHandling(httplib::Server& server, const OriginPolicy& policy) {
-    server.set_pre_routing_handler([&policy](const httplib::Request& req, httplib::Response& res) {
-        if (policy.allows(req)) return httplib::Server::HandlerResponse::Unhandled;
-        replyError(res, 403, "forbidden origin");
-        return httplib::Server::HandlerResponse::Handled;
-    });
+void installCrossOriginHandling(httplib::Server& server) {
     server.set_post_routing_handler([](const httplib::Request&, httplib::Response& res) {
         setHeaderOnce(res, "Access-Control-Allow-Origin", "*");
         setHeaderOnce(res, "Access-Control-Allow-Methods", "GET, POST, DELETE, OPTIONS");

@@ -1,6 +1,6 @@
 // Cross-origin handling. The three permissive headers go on every response, but the
 // server only acts for its own page: a request from another origin, or one that names
-// another host (DNS rebinding), is refused before any route sees it.
+// another host (DNS rebinding), is refused before any route sees it (access_control.h).
 #pragma once
 
 #include <atomic>
@@ -25,8 +25,8 @@ private:
     std::atomic<int> port_;
 };
 
-// Refuses foreign requests (403) and adds the cross-origin headers to every response,
-// each exactly once; answers OPTIONS on any path with 204.
-void installCrossOriginHandling(httplib::Server& server, const OriginPolicy& policy);
+// Adds the cross-origin headers to every response, each exactly once; answers OPTIONS
+// on any path with 204.
+void installCrossOriginHandling(httplib::Server& server);
 
 }  // namespace quillvarden

@@ -5,6 +5,8 @@
 
 #include "platform/console.h"
 #include "platform/listen_socket.h"
+#include "server/api_token.h"
+#include "server/api_token_file.h"
 #include "server/event_stream_route.h"
 #include "server/scan_routes.h"
 #include "server/startup_wiring.h"
@@ -27,7 +29,7 @@ std::atomic<bool> stopRequested{false};
 }  // namespace
 
 void configureServer(httplib::Server& server, const std::shared_ptr<AppServices>& services,
-                     const OriginPolicy& policy) {
+                     const AccessPolicy& policy) {
     server.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
     server.set_socket_options([](socket_t sock) {
         platform::configureListenSocket(static_cast<std::intptr_t>(sock));
@@ -38,16 +40,21 @@ void configureServer(httplib::Server& server, const std::shared_ptr<AppServices>
     if (!webRoot.empty()) server.set_mount_point("/", webRoot);
 
     // Routes in the order of the route table.
-    installCrossOriginHandling(server, policy);
+    installAccessControl(server, policy);
+    installCrossOriginHandling(server);
     registerScanRoutes(server, services);
     registerThreatRoutes(server, services);
     registerTrustRoutes(server, services);
     registerEventStreamRoute(server, services->hub);
 }
 
-bool RunHttpServer() {
+bool RunHttpServer(const ServeOptions& options) {
+    const std::string& token = processApiToken();
+    if (token.empty()) {
+        platform::writeErrLine("[羽岚 Quillvarden] 无法从系统随机源生成访问令牌，本地接口将拒绝所有请求。");
+    }
     const std::shared_ptr<AppServices> services = wireServices();
-    OriginPolicy policy(kListenPort);
+    AccessPolicy policy(kListenPort, token);
 
     httplib::Server server;
     {
@@ -61,8 +68,18 @@ bool RunHttpServer() {
     bool bound = false;
     if (!stopRequested.load() && server.bind_to_port(kListenHost, kListenPort)) {
         bound = true;
-        platform::writeOutLine("[羽岚 Quillvarden] 本地服务已启动：http://" + std::string(kListenHost) + ":" +
-                               std::to_string(kListenPort) + "/");
+        // Published only once the port is ours: a second copy that cannot bind must not
+        // replace the token of the one that serves.
+        const std::string tokenPath = apiTokenFilePath();
+        PublishedApiToken tokenFile(tokenPath, token);
+        if (!tokenFile.published()) {
+            platform::writeErrLine("[羽岚 Quillvarden] 无法写入访问令牌文件" +
+                                   (tokenPath.empty() ? std::string() : " " + tokenPath) + "。");
+        }
+        const std::string address = options.announceTokenAddress
+                                        ? pageAddressWithToken(kListenHost, kListenPort, token)
+                                        : "http://" + std::string(kListenHost) + ":" + std::to_string(kListenPort) + "/";
+        platform::writeOutLine("[羽岚 Quillvarden] 本地服务已启动：" + address);
         server.listen_after_bind();
     }
 

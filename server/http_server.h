@@ -9,7 +9,7 @@
 #include <httplib.h>
 
 #include "server/app_services.h"
-#include "server/cross_origin.h"
+#include "server/access_control.h"
 
 namespace quillvarden {
 
@@ -27,18 +27,26 @@ inline constexpr std::size_t kWorkerThreads = 40;
 // Request bodies are small JSON objects; anything larger is refused (413).
 inline constexpr std::size_t kMaxRequestBodyBytes = 1 << 20;
 
+struct ServeOptions {
+    // Without a window nobody else can hand the page its token: the console line then
+    // gives the whole address, token included, to open in a browser.
+    bool announceTokenAddress = true;
+};
+
 // Returns when serving has stopped; false when 127.0.0.1:8910 could not be bound.
-bool RunHttpServer();
+// Every API request needs this run's token (processApiToken), which is published in
+// the file "api-token" beside the executable while the server listens.
+bool RunHttpServer(const ServeOptions& options = {});
 
 // Stops a running server from any thread (the host, a console stop request). Also
 // ends the open event streams, so that stopping does not wait for their keep-alive.
 // A request that arrives before the server listens is remembered.
 void requestServerStop();
 
-// Serving-phase set-up of a constructed server: web root, cross-origin handling, the
-// routes in table order, the worker pool and socket options. Tests use it on a
-// server of their own.
+// Serving-phase set-up of a constructed server: web root, access control, cross-origin
+// handling, the routes in table order, the worker pool and socket options. Tests use
+// it on a server of their own. The policy must outlive the server.
 void configureServer(httplib::Server& server, const std::shared_ptr<AppServices>& services,
-                     const OriginPolicy& policy);
+                     const AccessPolicy& policy);
 
 }  // namespace quillvarden

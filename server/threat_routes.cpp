@@ -11,7 +11,7 @@
 namespace quillvarden {
 namespace {
 
-// Quarantine and delete share their replies; only the action and its mark differ.
+// Quarantine and delete share their checks and replies; only the action and its mark differ.
 httplib::Server::Handler fileActionHandler(const std::shared_ptr<AppServices>& services,
                                            std::function<bool(const std::string&)> act, ThreatMark mark,
                                            const char* event) {
@@ -20,6 +20,9 @@ httplib::Server::Handler fileActionHandler(const std::shared_ptr<AppServices>& s
         if (!body) return replyInvalidJsonFixed(res);
         const std::string path = body->value("filePath", std::string());
         if (path.empty()) return replyError(res, 400, "缺少 filePath");
+        // The routes act for the person at the window on what a scan reported, never on
+        // an arbitrary path that some local process names.
+        if (!hasPendingThreatAt(path)) return replyError(res, 403, "只能处置扫描发现的威胁文件");
         const bool done = act(path);
         if (done) {
             markThreatsByPath(path, mark);  // the list's lock is released before broadcasting

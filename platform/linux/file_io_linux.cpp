@@ -151,12 +151,15 @@ bool removeFile(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
 }
 
-bool replaceFileContent(const std::string& path, std::string_view content) {
+bool replaceFileContent(const std::string& path, std::string_view content, FileAccess access) {
     std::random_device random;
     const std::string temporary = path + ".tmp-" + std::to_string(random());
-    const int out = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const mode_t mode = access == FileAccess::OwnerOnly ? 0600 : 0644;
+    const int out = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (out < 0) return false;
-    bool ok = writeAll(out, content.data(), content.size()) && ::fsync(out) == 0;
+    // The umask can only take bits away; an owner-only file must not depend on it either way.
+    bool ok = access != FileAccess::OwnerOnly || ::fchmod(out, 0600) == 0;
+    ok = ok && writeAll(out, content.data(), content.size()) && ::fsync(out) == 0;
     ok = (::close(out) == 0) && ok;
     ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
     if (!ok) {

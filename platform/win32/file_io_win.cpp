@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "platform/win32/owner_only_security.h"
 #include "platform/win32/wide_string.h"
 
 namespace quillvarden::platform {
@@ -83,11 +84,17 @@ bool removeFile(const std::string& path) {
     return !path.empty() && DeleteFileW(win32::widen(path).c_str()) != 0;
 }
 
-bool replaceFileContent(const std::string& path, std::string_view content) {
+bool replaceFileContent(const std::string& path, std::string_view content, FileAccess access) {
     std::random_device random;
     const std::wstring target = win32::widen(path);
     const std::wstring temporary = win32::widen(path + ".tmp-" + std::to_string(random()));
-    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    win32::OwnerOnlySecurity ownerOnly;
+    SECURITY_ATTRIBUTES* security = nullptr;
+    if (access == FileAccess::OwnerOnly) {
+        security = ownerOnly.attributes();
+        if (!security) return false;  // never write a private file with inherited access
+    }
+    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, security, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool ok = writeAll(file, content) && FlushFileBuffers(file);

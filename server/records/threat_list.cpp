@@ -20,6 +20,14 @@ void clearThreats() {
     threatList.clear();
 }
 
+bool hasPendingThreatAt(const std::string& path) {
+    std::lock_guard<std::mutex> lock(threatListMutex);
+    for (const ThreatInfo& threat : threatList) {
+        if (threat.filePath == path && !threat.quarantined && !threat.deleted) return true;
+    }
+    return false;
+}
+
 std::size_t markThreatsByPath(const std::string& path, ThreatMark mark) {
     std::lock_guard<std::mutex> lock(threatListMutex);
     std::size_t marked = 0;

@@ -21,6 +21,10 @@ void clearThreats();
 
 enum class ThreatMark { Quarantined, Deleted };
 
+// True when an entry's filePath equals path byte for byte and that entry still waits
+// for action (neither quarantined nor deleted): the only files the routes may touch.
+bool hasPendingThreatAt(const std::string& path);
+
 // Marks every entry whose filePath equals path byte for byte; returns how many.
 std::size_t markThreatsByPath(const std::string& path, ThreatMark mark);
 

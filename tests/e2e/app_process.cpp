@@ -16,6 +16,17 @@ namespace quillvarden::e2e {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
+namespace {
+std::string currentToken;
+}  // namespace
+
+static std::string readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 fs::path appUnderTest() {
     const char* app = std::getenv("QV_E2E_APP");
     if (!app || !*app) throw std::runtime_error("QV_E2E_APP names no program");
@@ -86,11 +97,16 @@ bool AppProcess::waitUntilServing(std::chrono::seconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < deadline) {
         if (waitForExit(0s)) return false;
-        auto c = client();
+        auto c = clientWithoutToken();
         c->set_connection_timeout(1);
         c->set_read_timeout(2);
         if (auto res = c->Options("/")) {
-            if (res->status == 204) return true;
+            // The token file is written before the server takes requests.
+            std::error_code missing;
+            if (res->status == 204 && fs::file_size(appDir_ / "api-token", missing) == 64) {
+                currentToken = readAll(appDir_ / "api-token");
+                return true;
+            }
         }
         std::this_thread::sleep_for(200ms);
     }
@@ -124,12 +140,6 @@ void AppProcess::kill() {
     for (int i = 0; i < 100 && portInUse(); ++i) std::this_thread::sleep_for(100ms);
 }
 
-static std::string readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Windows writes its console lines with CRLF; the tests compare lines, not line ends.
 static std::string withLinuxLineEnds(std::string text) {
@@ -143,10 +153,18 @@ static std::string withLinuxLineEnds(std::string text) {
 std::string AppProcess::standardOutput() const { return withLinuxLineEnds(readAll(appDir_ / "stdout.txt")); }
 std::string AppProcess::standardError() const { return withLinuxLineEnds(readAll(appDir_ / "stderr.txt")); }
 
-std::unique_ptr<httplib::Client> client() {
+std::string apiToken() { return currentToken; }
+
+std::unique_ptr<httplib::Client> clientWithoutToken() {
     auto c = std::make_unique<httplib::Client>("127.0.0.1", kPort);
     c->set_connection_timeout(5);
     c->set_read_timeout(30);
+    return c;
+}
+
+std::unique_ptr<httplib::Client> client() {
+    auto c = clientWithoutToken();
+    c->set_default_headers({{"X-Quillvarden-Token", currentToken}});
     return c;
 }
 

@@ -37,7 +37,8 @@ public:
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;
 
-    // Waits until the server answers; false if it exited or the time ran out.
+    // Waits until the server answers and its API token file is there (then apiToken()
+    // gives it); false if it exited or the time ran out.
     bool waitUntilServing(std::chrono::seconds timeout = std::chrono::seconds(120));
     // The exit code, or nothing if it still runs after the timeout.
     std::optional<int> waitForExit(std::chrono::seconds timeout);
@@ -55,8 +56,13 @@ private:
     std::optional<int> exitCode_;
 };
 
-// A client for the program's own address, as its page would call it.
+// The API token of the program that last started serving, read from its "api-token".
+std::string apiToken();
+
+// A client for the program's own address that sends the token, as its page would.
 std::unique_ptr<httplib::Client> client();
+// The same without the token, as any other local process would call.
+std::unique_ptr<httplib::Client> clientWithoutToken();
 
 // True when something accepts connections on the port.
 bool portInUse(int port = kPort);

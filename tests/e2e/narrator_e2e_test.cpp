@@ -42,7 +42,7 @@ json scanOneSample(const TempRoot& root) {
     const fs::path sample = root.path() / "data" / "miner.sh";
     fs::create_directories(sample.parent_path());
     std::ofstream(sample) << "./xmrig -o stratum+tcp://example:3333\n";
-    test::EventStreamReader stream(kPort, {}, std::chrono::seconds(120));
+    test::EventStreamReader stream(kPort, apiToken(), {}, std::chrono::seconds(120));
     EXPECT_TRUE(stream.waitUntilConnected());
     auto started = client()->Post("/api/scan", json{{"path", programPath(sample)}}.dump(), "application/json");
     EXPECT_TRUE(started && started->status == 200);

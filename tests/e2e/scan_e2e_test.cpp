@@ -54,7 +54,7 @@ TEST_F(ScanThroughTheApi, DirectoryScanReportsThreatsOnTheStreamAndInTheList) {
     writeFile(data_ / "eicar.com", kEicar);
     writeFile(data_ / "sub" / "sample.exe", "Quillvarden end-to-end sample\n");
     writeFile(data_ / "clean.exe", "nothing to see");
-    test::EventStreamReader stream(kPort, {}, std::chrono::seconds(60));
+    test::EventStreamReader stream(kPort, apiToken(), {}, std::chrono::seconds(60));
     ASSERT_TRUE(stream.waitUntilConnected());
 
     auto started = postJson("/api/scan", {{"path", programPath(data_)}});
@@ -97,7 +97,7 @@ TEST_F(ScanThroughTheApi, QuarantineAndDeleteAReportedFile) {
     writeFile(data_ / "eicar.com", kEicar);
     writeFile(data_ / "other.com", kEicar);
     const std::string eicar = programPath(data_ / "eicar.com");
-    test::EventStreamReader stream(kPort, {}, std::chrono::seconds(60));
+    test::EventStreamReader stream(kPort, apiToken(), {}, std::chrono::seconds(60));
     ASSERT_TRUE(stream.waitUntilConnected());
     ASSERT_EQ(postJson("/api/scan", {{"path", eicar}})->status, 200);
     ASSERT_TRUE(stream.waitForEvent("scan_done"));
@@ -113,7 +113,18 @@ TEST_F(ScanThroughTheApi, QuarantineAndDeleteAReportedFile) {
     EXPECT_TRUE(list["threats"][0]["quarantined"].get<bool>());
     EXPECT_TRUE(list["threats"][1]["quarantined"].get<bool>());
 
-    auto deleted = postJson("/api/delete", {{"filePath", programPath(data_ / "other.com")}});
+    // Only what a scan reported can be deleted: other.com is not reported yet.
+    const std::string other = programPath(data_ / "other.com");
+    auto refused = postJson("/api/delete", {{"filePath", other}});
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->status, 403);
+    EXPECT_TRUE(fs::exists(data_ / "other.com"));
+    ASSERT_EQ(postJson("/api/scan", {{"path", other}})->status, 200);
+    ASSERT_TRUE(stream.waitFor([&](const std::string& text) {
+        return text.find("event: scan_done") != text.rfind("event: scan_done");  // the second one
+    }));
+
+    auto deleted = postJson("/api/delete", {{"filePath", other}});
     ASSERT_TRUE(deleted);
     EXPECT_EQ(json::parse(deleted->body)["status"], "ok");
     EXPECT_FALSE(fs::exists(data_ / "other.com"));
@@ -129,7 +140,7 @@ TEST_F(ScanThroughTheApi, TrustedDirectoriesAreSkippedAndSaved) {
     EXPECT_EQ(json::parse(added->body), json({{"dirs", {trusted}}, {"path", trusted}, {"status", "ok"}}));
     EXPECT_EQ(json::parse(postJson("/api/trust", {{"path", trusted}})->body)["status"], "exists");
 
-    test::EventStreamReader stream(kPort, {}, std::chrono::seconds(60));
+    test::EventStreamReader stream(kPort, apiToken(), {}, std::chrono::seconds(60));
     ASSERT_TRUE(stream.waitUntilConnected());
     ASSERT_EQ(postJson("/api/scan", {{"path", programPath(data_)}})->status, 200);
     ASSERT_TRUE(stream.waitForEvent("scan_done"));
@@ -154,7 +165,7 @@ TEST_F(ScanThroughTheApi, AnalysisRulesHeuristicsSigningAndNarration) {
     writeFile(data_ / "packed.exe", std::string(packed.begin(), packed.end()));
     fs::copy_file(fs::path(QV_FIXTURES_DIR) / "signed.exe", data_ / "signed.exe");
 
-    test::EventStreamReader stream(kPort, {}, std::chrono::seconds(60));
+    test::EventStreamReader stream(kPort, apiToken(), {}, std::chrono::seconds(60));
     ASSERT_TRUE(stream.waitUntilConnected());
     ASSERT_EQ(postJson("/api/scan", {{"path", programPath(data_)}})->status, 200);
     ASSERT_TRUE(stream.waitForEvent("scan_done"));

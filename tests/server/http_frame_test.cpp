@@ -79,7 +79,7 @@ TEST_F(HttpFrameTest, CrossOriginHeadersOnEveryKindOfResponse) {
     EXPECT_EQ(forbidden->status, 403);
     expectCrossOriginHeadersOnce(forbidden->headers, "403");
 
-    EventStreamReader stream(server.port());
+    EventStreamReader stream(server.port(), server.token());
     ASSERT_TRUE(stream.waitFor([&](const std::string&) { return stream.status() != 0; }));
     expectCrossOriginHeadersOnce(stream.headers(), "event stream");
 }
@@ -135,8 +135,8 @@ TEST(OriginPolicy, RefusesMissingOrRepeatedHeaders) {
 
 TEST_F(HttpFrameTest, EventStreamDeliversBroadcastsToEveryClientInOrder) {
     TestServer server(kBriskKeepAlive);
-    EventStreamReader first(server.port());
-    EventStreamReader second(server.port());
+    EventStreamReader first(server.port(), server.token());
+    EventStreamReader second(server.port(), server.token());
     ASSERT_TRUE(test::waitUntil([&] { return server.services().hub.clientCount() == 2; }));
 
     auto& hub = server.services().hub;
@@ -162,7 +162,7 @@ TEST_F(HttpFrameTest, KeepAliveAndRemovalAfterDisconnect) {
     TestServer server(kBriskKeepAlive);
     auto& hub = server.services().hub;
     {
-        EventStreamReader reader(server.port());
+        EventStreamReader reader(server.port(), server.token());
         ASSERT_TRUE(reader.waitForText(": keep-alive\n\n: keep-alive\n\n"));
         EXPECT_EQ(hub.clientCount(), 1u);
         reader.close();
@@ -174,7 +174,7 @@ TEST_F(HttpFrameTest, KeepAliveAndRemovalAfterDisconnect) {
 TEST_F(HttpFrameTest, OpenStreamsLeaveWorkersForTheApi) {
     TestServer server(kBriskKeepAlive);
     std::vector<std::unique_ptr<EventStreamReader>> streams;
-    for (int i = 0; i < 16; ++i) streams.push_back(std::make_unique<EventStreamReader>(server.port()));
+    for (int i = 0; i < 16; ++i) streams.push_back(std::make_unique<EventStreamReader>(server.port(), server.token()));
     ASSERT_TRUE(test::waitUntil([&] { return server.services().hub.clientCount() == 16; }));
 
     auto client = server.client();
@@ -187,7 +187,7 @@ TEST_F(HttpFrameTest, OpenStreamsLeaveWorkersForTheApi) {
 
     // Beyond the cap a stream is refused instead of taking the last workers.
     while (streams.size() < server.services().hub.limits().maxClients) {
-        streams.push_back(std::make_unique<EventStreamReader>(server.port()));
+        streams.push_back(std::make_unique<EventStreamReader>(server.port(), server.token()));
     }
     ASSERT_TRUE(test::waitUntil([&] { return server.services().hub.clientCount() == streams.size(); }));
     auto refused = client->Get("/ws");

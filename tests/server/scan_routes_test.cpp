@@ -37,7 +37,7 @@ protected:
 
     // Starts a scan and collects its events up to and including scan_done.
     std::vector<SseEvent> scanAndCollect(const std::string& path) {
-        EventStreamReader stream(server.port());
+        EventStreamReader stream(server.port(), server.token());
         EXPECT_TRUE(test::waitUntil([&] { return server.services().hub.clientCount() == 1; }));
         auto res = post("/api/scan", scanBody(path));
         EXPECT_TRUE(res && res->status == 200);
@@ -167,7 +167,7 @@ TEST_F(ScanRoutesTest, DirectoryScanEventsAndFinalProgress) {
 
 TEST_F(ScanRoutesTest, StoppedScanStillEndsWithFinalProgressAndDone) {
     for (int i = 0; i < 200; ++i) data.write("many/f" + std::to_string(i) + ".exe", std::string(20000, 'x'));
-    EventStreamReader stream(server.port());
+    EventStreamReader stream(server.port(), server.token());
     ASSERT_TRUE(test::waitUntil([&] { return server.services().hub.clientCount() == 1; }));
     ASSERT_EQ(post("/api/scan", scanBody(test::TempDir::toUtf8(data.path() / "many")))->status, 200);
     ASSERT_TRUE(stream.waitForText("\"scannedFiles\":1,"));

@@ -112,7 +112,7 @@ TEST_F(FileRoutesTest, QuarantineMarksEveryEntryOfThePathAndTellsThePage) {
     addThreat(other);
     addThreat(listed);
 
-    test::EventStreamReader stream(server.port());
+    test::EventStreamReader stream(server.port(), server.token());
     ASSERT_TRUE(test::waitUntil([&] { return server.services().hub.clientCount() == 1; }));
     auto res = send("POST", "/api/quarantine", json{{"filePath", path}}.dump());
     ASSERT_TRUE(res);
@@ -154,10 +154,55 @@ TEST_F(FileRoutesTest, DeleteMarksByExactPathOnly) {
     EXPECT_TRUE(threats[0].deleted && threats[1].deleted);
     EXPECT_FALSE(threats[2].deleted);
 
-    auto missing = send("POST", "/api/delete", json{{"filePath", path}}.dump());
+    // A reported file that has gone meanwhile: the action fails, nothing is marked.
+    ThreatInfo vanished;
+    vanished.filePath = path + ".gone";
+    addThreat(vanished);
+    auto missing = send("POST", "/api/delete", json{{"filePath", vanished.filePath}}.dump());
     ASSERT_TRUE(missing);
     EXPECT_EQ(missing->status, 200);
-    EXPECT_EQ(missing->body, json({{"filePath", path}, {"status", "failed"}}).dump());
+    EXPECT_EQ(missing->body, json({{"filePath", vanished.filePath}, {"status", "failed"}}).dump());
+    EXPECT_FALSE(snapshotThreats()[3].deleted);
+}
+
+// Any local process could otherwise have the program move or delete any file it can
+// reach: only a reported file that still waits for action may be touched.
+TEST_F(FileRoutesTest, ActsOnlyOnReportedFilesStillWaitingForAction) {
+    const std::string reported = test::TempDir::toUtf8(data.write("reported.exe", "r"));
+    const std::string bystander = test::TempDir::toUtf8(data.write("bystander.txt", "keep me"));
+    ThreatInfo threat;
+    threat.filePath = reported;
+    addThreat(threat);
+    ThreatInfo handled;
+    handled.filePath = bystander;
+    handled.quarantined = true;
+    addThreat(handled);
+    handled.quarantined = false;
+    handled.deleted = true;
+    addThreat(handled);
+
+    const std::string otherSpelling = reported.substr(0, reported.size() - 4) + ".EXE";
+    for (const char* route : {"/api/quarantine", "/api/delete"}) {
+        for (const std::string& path : {bystander, otherSpelling, reported + "/", std::string("/etc/hostname")}) {
+            auto res = send("POST", route, json{{"filePath", path}}.dump());
+            ASSERT_TRUE(res);
+            EXPECT_EQ(res->status, 403) << route << " " << path;
+            EXPECT_EQ(res->body, R"({"message":"只能处置扫描发现的威胁文件","status":"error"})");
+        }
+    }
+    EXPECT_EQ(test::readFile(bystander), "keep me");
+    EXPECT_TRUE(fs::exists(reported));
+    EXPECT_FALSE(fs::exists(dir.path() / "quarantine"));
+
+    // Once quarantined, the same path cannot be acted on again through its old entry.
+    auto first = send("POST", "/api/quarantine", json{{"filePath", reported}}.dump());
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->status, 200);
+    data.write("reported.exe", "a new file at the old place");
+    auto second = send("POST", "/api/delete", json{{"filePath", reported}}.dump());
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->status, 403);
+    EXPECT_EQ(test::readFile(reported), "a new file at the old place");
 }
 
 TEST_F(FileRoutesTest, TrustRoutes) {

@@ -2,12 +2,14 @@
 
 namespace quillvarden::test {
 
-EventStreamReader::EventStreamReader(int port, httplib::Headers extraHeaders, std::chrono::seconds readTimeout)
+EventStreamReader::EventStreamReader(int port, const std::string& token, httplib::Headers extraHeaders,
+                                     std::chrono::seconds readTimeout)
     : client_(std::make_unique<httplib::Client>("127.0.0.1", port)) {
     client_->set_read_timeout(readTimeout.count());
-    thread_ = std::thread([this, extraHeaders] {
+    const std::string path = token.empty() ? "/ws" : "/ws?token=" + token;
+    thread_ = std::thread([this, path, extraHeaders] {
         client_->Get(
-            "/ws", extraHeaders,
+            path, extraHeaders,
             [this](const httplib::Response& response) {
                 std::lock_guard<std::mutex> lock(mutex_);
                 headers_ = response.headers;

@@ -22,8 +22,10 @@ namespace quillvarden::test {
 // the reader only notices close() at the next frame: serve it with a short keep-alive.
 class EventStreamReader {
 public:
-    explicit EventStreamReader(int port, httplib::Headers extraHeaders = {},
-                               std::chrono::seconds readTimeout = std::chrono::seconds(10));
+    // token: the server's API token, sent as the page's EventSource sends it (in the
+    // query); empty sends none.
+    EventStreamReader(int port, const std::string& token, httplib::Headers extraHeaders = {},
+                      std::chrono::seconds readTimeout = std::chrono::seconds(10));
     ~EventStreamReader();
 
     // Waits until the received text satisfies the predicate; false on time-out.

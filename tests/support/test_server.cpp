@@ -3,13 +3,14 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "server/api_token.h"
 #include "server/http_server.h"
 #include "server/startup_wiring.h"
 
 namespace quillvarden::test {
 
 TestServer::TestServer(SseHubLimits limits)
-    : services_(std::make_shared<AppServices>(limits)), policy_(0) {
+    : services_(std::make_shared<AppServices>(limits)), policy_(0, generateApiToken()) {
     configureServer(server_, services_, policy_);
     port_ = server_.bind_to_any_port("127.0.0.1");
     if (port_ <= 0) throw std::runtime_error("cannot bind a test port");
@@ -25,10 +26,16 @@ TestServer::~TestServer() {
     shutdownServices(*services_);
 }
 
-std::unique_ptr<httplib::Client> TestServer::client() const {
+std::unique_ptr<httplib::Client> TestServer::clientWithoutToken() const {
     auto client = std::make_unique<httplib::Client>("127.0.0.1", port_);
     client->set_connection_timeout(5);
     client->set_read_timeout(20);
+    return client;
+}
+
+std::unique_ptr<httplib::Client> TestServer::client() const {
+    auto client = clientWithoutToken();
+    client->set_default_headers({{kApiTokenHeader, token()}});
     return client;
 }
 

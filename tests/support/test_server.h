@@ -7,7 +7,7 @@
 #include <httplib.h>
 
 #include "server/app_services.h"
-#include "server/cross_origin.h"
+#include "server/access_control.h"
 #include "tests/support/event_stream_reader.h"
 
 namespace quillvarden::test {
@@ -20,12 +20,17 @@ public:
     int port() const { return port_; }
     AppServices& services() { return *services_; }
     const std::shared_ptr<AppServices>& sharedServices() const { return services_; }
-    // A client whose Host header names this server, as the program's own page would.
+    // This server's API token.
+    const std::string& token() const { return policy_.token(); }
+    // A client whose Host header names this server and that sends the token, as the
+    // program's own page would.
     std::unique_ptr<httplib::Client> client() const;
+    // The same without the token.
+    std::unique_ptr<httplib::Client> clientWithoutToken() const;
 
 private:
     std::shared_ptr<AppServices> services_;
-    OriginPolicy policy_;
+    AccessPolicy policy_;
     httplib::Server server_;
     std::thread thread_;
     int port_ = -1;
