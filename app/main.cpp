@@ -2,10 +2,12 @@
 #include <atomic>
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "platform/console.h"
 #include "platform/stop_request.h"
+#include "protection/protection_switches.h"
 #include "server/http_server.h"
 
 namespace {
@@ -14,9 +16,12 @@ std::atomic<bool> serverFinished{false};
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     using namespace quillvarden;
     platform::prepareConsole();
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--enable-autoblock") autoBlockEnabled.store(true);
+    }
     platform::installStopHandler([] {
         // A stop can land between binding and listening, when there is nothing to stop
         // yet; repeat until serving has ended.

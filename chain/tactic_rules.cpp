@@ -26,7 +26,9 @@ constexpr std::array<std::string_view, 2> kSystemDirs = {"\\windows\\system32\\"
 constexpr std::array<std::string_view, 6> kSuspiciousDirs = {"\\temp\\",          "\\tmp\\",
                                                              "\\appdata\\local\\temp\\", "\\users\\public\\",
                                                              "\\downloads\\",     "%temp%"};
-constexpr std::array<std::string_view, 2> kRunKeys = {"\\currentversion\\run", "\\currentversion\\runonce"};
+// The Run keys, and the XDG autostart folders that play their part on Linux.
+constexpr std::array<std::string_view, 3> kRunKeys = {"\\currentversion\\run", "\\currentversion\\runonce",
+                                                      "/autostart/"};
 constexpr std::array<std::string_view, 4> kEncryptedPorts = {"443", "8443", "993", "465"};
 constexpr std::array<std::string_view, 4> kMasqueradeFragments = {"svchost", "svc_host", "lsass", "scvhost"};
 

@@ -104,6 +104,9 @@ public:
     std::atomic<bool> scanning{false};
     std::mutex trustLock;
     std::vector<TrustEntry> trustEntries;
+    // Counts changes of the trust list, so that verdicts kept elsewhere know when a
+    // folder was trusted or no longer is.
+    std::atomic<std::uint64_t> trustGeneration{0};
     std::string trustListFile;  // trustListPath() unless a caller points it elsewhere
     // How a file's signature is judged: the system's trust provider unless a caller
     // (a test) supplies another.

@@ -8,6 +8,7 @@
 #include "engine/file_filters.h"
 #include "platform/ascii_text.h"
 #include "platform/process_paths.h"
+#include "ruleengine/hidden_text.h"
 #include "server/records/wall_clock.h"
 
 namespace quillvarden {
@@ -120,10 +121,14 @@ std::vector<ThreatInfo> analyzePeImage(const std::string& path, const std::vecto
         }
     }
 
-    if (contentHas(content, "VirtualAllocEx") && contentHas(content, "WriteProcessMemory")) {
-        if (contentHas(content, "CreateRemoteThread")) {
+    // Hidden: as plain text these names would make the program match its own rules.
+    static const std::string allocate = hide("VirtualAllocEx").reveal();
+    static const std::string writeMemory = hide("WriteProcessMemory").reveal();
+    static const std::string remoteThread = hide("CreateRemoteThread").reveal();
+    if (contentHas(content, allocate) && contentHas(content, writeMemory)) {
+        if (contentHas(content, remoteThread)) {
             score += 40;
-            reasons.push_back("导入了进程注入 API 三件套(VirtualAllocEx+WriteProcessMemory+CreateRemoteThread)");
+            reasons.push_back("导入了进程注入 API 三件套(" + allocate + "+" + writeMemory + "+" + remoteThread + ")");
         } else {
             score += 20;
             reasons.push_back("导入了可疑内存操作 API 组合");

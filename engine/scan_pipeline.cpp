@@ -7,6 +7,7 @@
 #include "engine/detection_engine.h"
 #include "engine/file_filters.h"
 #include "engine/file_hash.h"
+#include "platform/file_attributes.h"
 #include "platform/file_io.h"
 #include "platform/process_paths.h"
 #include "server/records/wall_clock.h"
@@ -66,7 +67,9 @@ std::vector<ThreatInfo> DetectionEngine::scanFile(const std::string& path) {
     FileFacts file;
     file.path = path;
     file.name = platform::fileNameOf(path);
-    if (!hasScannableExtension(file.name)) return {};
+    // Programs without an extension (every native one on Linux) are known by their
+    // execute permission: one stat, no read.
+    if (!hasScannableExtension(file.name) && !platform::isExecutableFile(path)) return {};
     if (isSelfPath(path)) return {};
     if (isTrusted(path)) return {};
 

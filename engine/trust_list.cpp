@@ -53,6 +53,7 @@ void DetectionEngine::loadTrustList() {
             if (!present) trustEntries.push_back({text, key});
         }
         count = trustEntries.size();
+        trustGeneration.fetch_add(1);
     }
     platform::writeOutLine("[羽岚 Quillvarden] 已加载信任区目录 " + std::to_string(count) + " 个");
 }
@@ -78,6 +79,7 @@ int DetectionEngine::addTrustedDir(const std::string& path) {
             if (entry.key == key) return 0;
         }
         trustEntries.push_back({path, key});
+        trustGeneration.fetch_add(1);
     }
     saveTrustList();
     return 1;
@@ -91,6 +93,7 @@ bool DetectionEngine::removeTrustedDir(const std::string& path) {
         while (found != trustEntries.end() && found->key != key) ++found;
         if (found == trustEntries.end()) return false;
         trustEntries.erase(found);
+        trustGeneration.fetch_add(1);
     }
     saveTrustList();
     return true;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace quillvarden::platform {
@@ -13,6 +14,22 @@ struct FileAttributes {
 };
 
 FileAttributes fileAttributes(const std::string& path);
+
+// A regular file that someone may execute (an execute permission bit). Linux programs
+// carry no extension, so this is how they are known; always false on Windows, where
+// the extension tells (and nothing is asked of the system).
+bool isExecutableFile(const std::string& path);
+
+// What makes a file the same file with the same content, as far as the system can
+// tell without reading it: volume and file number, size, modification time.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+std::optional<FileIdentity> fileIdentity(const std::string& path);
 
 inline bool isDirectory(const std::string& path) {
     const FileAttributes attributes = fileAttributes(path);

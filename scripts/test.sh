@@ -30,7 +30,7 @@ step "test: tsan (the code that threads share)"
 # (llama.cpp is not built for the sanitizer, so the model narrator's overlap test
 # counts decodes in flight instead, in every other run.)
 TSAN_OPTIONS=halt_on_error=1 "$QV_BUILD_TSAN/tests/quillvarden_tests" \
-  --gtest_filter='ChainEngine.*:SseHub.*:ThreatListTest.*:TrustListTest.*:DirectoryScanTest.*:NarratorSelection.*'
+  --gtest_filter='ChainEngine.*:SseHub.*:ThreatListTest.*:TrustListTest.*:DirectoryScanTest.*:NarratorSelection.*:RegistryMonitor.*:DirectoryMonitor.*:ProcessMonitor.*:ReblockGuards.*:ExecProtectionTest.*:AutostartAlertHandlerTest.*:ProtectionRoutesTest.*'
 
 step "test: fuzz (parsers and matchers, briefly)"
 "$here/fuzz.sh" "${QV_FUZZ_SECONDS:-30}"

@@ -8,6 +8,8 @@
 #include "server/api_token.h"
 #include "server/api_token_file.h"
 #include "server/event_stream_route.h"
+#include "server/health_route.h"
+#include "server/protection_routes.h"
 #include "server/scan_routes.h"
 #include "server/startup_wiring.h"
 #include "server/threat_routes.h"
@@ -42,9 +44,11 @@ void configureServer(httplib::Server& server, const std::shared_ptr<AppServices>
     // Routes in the order of the route table.
     installAccessControl(server, policy);
     installCrossOriginHandling(server);
+    registerHealthRoute(server, services);
     registerScanRoutes(server, services);
     registerThreatRoutes(server, services);
     registerTrustRoutes(server, services);
+    registerProtectionRoutes(server, services);
     registerEventStreamRoute(server, services->hub);
 }
 

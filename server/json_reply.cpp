@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "server/json_text.h"
+#include "server/records/json_text.h"
 
 namespace quillvarden {
 

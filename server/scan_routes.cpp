@@ -6,7 +6,7 @@
 #include "platform/console.h"
 #include "platform/file_attributes.h"
 #include "server/json_reply.h"
-#include "server/json_text.h"
+#include "server/records/json_text.h"
 #include "server/records/threat_list.h"
 
 namespace quillvarden {

@@ -6,6 +6,7 @@
 #include "platform/console.h"
 #include "platform/file_attributes.h"
 #include "platform/process_paths.h"
+#include "protection/protection_switches.h"
 
 namespace quillvarden {
 
@@ -40,7 +41,7 @@ std::string librarySummaryLine(const DetectionEngine& engine, const LibraryTotal
 
 std::shared_ptr<AppServices> wireServices() {
     // The narrator comes first: a model, when there is one, loads before the libraries.
-    auto services = std::make_shared<AppServices>(SseHubLimits{}, selectNarrator());
+    auto services = std::make_shared<AppServices>(AppServicesOptions{}, selectNarrator());
     DetectionEngine& engine = services->engine;
     engine.loadBuiltins();
 
@@ -51,10 +52,17 @@ std::shared_ptr<AppServices> wireServices() {
     engine.prepareRules();
 
     engine.loadTrustList();
+
+    services->directoryMonitor.setExtensions(monitoredExtensions());
+    if (protectionEnabled.load()) services->startAutostartProtection();
+    if (execProtectionEnabled.load()) services->startExecProtection();
     return services;
 }
 
 void shutdownServices(AppServices& services) {
+    // Directory monitor, autostart monitor, process monitor, then the guards: none
+    // of them may still run when the objects they use are released.
+    services.stopProtections();
     services.engine.stopDirectoryScan();
     services.scanJobs.waitForAll(std::chrono::seconds(30));
 }

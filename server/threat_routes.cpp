@@ -5,7 +5,7 @@
 
 #include "engine/quarantine.h"
 #include "server/json_reply.h"
-#include "server/json_text.h"
+#include "server/records/json_text.h"
 #include "server/records/threat_list.h"
 
 namespace quillvarden {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "server/json_reply.h"
-#include "server/json_text.h"
+#include "server/records/json_text.h"
 
 namespace quillvarden {
 namespace {

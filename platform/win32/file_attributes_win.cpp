@@ -17,4 +17,23 @@ FileAttributes fileAttributes(const std::string& path) {
     return attributes;
 }
 
+bool isExecutableFile(const std::string&) { return false; }
+
+std::optional<FileIdentity> fileIdentity(const std::string& path) {
+    if (path.empty()) return std::nullopt;
+    HANDLE file = CreateFileW(win32::widen(path).c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool ok = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    if (!ok) return std::nullopt;
+    const auto join = [](DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; };
+    return FileIdentity{info.dwVolumeSerialNumber, join(info.nFileIndexHigh, info.nFileIndexLow),
+                        join(info.nFileSizeHigh, info.nFileSizeLow),
+                        static_cast<std::int64_t>(join(info.ftLastWriteTime.dwHighDateTime,
+                                                       info.ftLastWriteTime.dwLowDateTime)) * 100};
+}
+
 }  // namespace quillvarden::platform

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "ruleengine/hidden_text.h"
 #include "tests/e2e/app_process.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/support/event_stream_reader.h"
@@ -41,7 +42,7 @@ TEST(Narration, TemplatesWithoutAModel) {
 json scanOneSample(const TempRoot& root) {
     const fs::path sample = root.path() / "data" / "miner.sh";
     fs::create_directories(sample.parent_path());
-    std::ofstream(sample) << "./xmrig -o stratum+tcp://example:3333\n";
+    std::ofstream(sample) << hide("./xmrig -o stratum+tcp://example:3333\n").reveal();
     test::EventStreamReader stream(kPort, apiToken(), {}, std::chrono::seconds(120));
     EXPECT_TRUE(stream.waitUntilConnected());
     auto started = client()->Post("/api/scan", json{{"path", programPath(sample)}}.dump(), "application/json");

@@ -7,6 +7,7 @@
 #include "engine/file_hash.h"
 #include "narrator/rule_narrator.h"
 #include "platform/ascii_text.h"
+#include "ruleengine/hidden_text.h"
 #include "tests/support/engine_samples.h"
 #include "tests/support/pe_builder.h"
 #include "tests/support/temp_dir.h"
@@ -20,7 +21,7 @@ using namespace std::string_literals;
 // (Mimikatz and Cobalt Strike strings) flag.
 std::string suspiciousProgram() {
     const auto image = test::PeBuilder().section(".UPX0", std::vector<std::uint8_t>(512, 0x90))
-                           .trailer("sekurlsa::logonpasswords beacon.dll")
+                           .trailer(hide("sekurlsa::logonpasswords beacon.dll").reveal())
                            .build();
     return std::string(image.begin(), image.end());
 }
@@ -62,7 +63,7 @@ TEST_F(AnalysisStageTest, UnsignedFileGetsEveryDetectorInOrder) {
         EXPECT_EQ(r.aiSummary, "") << "no narrator, no narrative";
     }
 
-    const std::string script = write("tools/run.bat", test::kEicar + "\r\ndel /f /s /q C:\\data");
+    const std::string script = write("tools/run.bat", test::kEicar + hide("\r\ndel /f /s /q C:\\data").reveal());
     EXPECT_EQ(kinds(engine.scanFile(script)),
               (std::vector<std::string>{"Eicar:EICAR-Test-File", "YaraRule:Suspicious.BatchScript.Destructive"}));
 }
@@ -97,7 +98,7 @@ TEST_F(AnalysisStageTest, SignedAndSystemFilesAreSparedTheCostlyAnalysis) {
 TEST_F(AnalysisStageTest, EveryRecordIsNarratedAsAOneStepChain) {
     RuleNarrator narrator;
     engine.narrator = &narrator;
-    const std::string path = write("dl/miner.sh", "./xmrig --donate-level 0");
+    const std::string path = write("dl/miner.sh", hide("./xmrig --donate-level 0").reveal());
     const auto records = engine.scanFile(path);
     ASSERT_EQ(kinds(records), std::vector<std::string>{"YaraRule:CoinMiner.Generic"});
     const ThreatInfo& r = records[0];

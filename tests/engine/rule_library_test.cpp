@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/detection_engine.h"
+#include "ruleengine/hidden_text.h"
 #include "server/startup_wiring.h"
 #include "tests/support/temp_dir.h"
 
@@ -26,7 +27,7 @@ TEST(RuleLibrary, BuiltinsLeadAndReseedingDropsLoadedRules) {
     EXPECT_EQ(engine.parseRules(ruleText(1) + ruleText(2)), 2u);
     EXPECT_EQ(engine.rules.size(), 15u);
     EXPECT_EQ(engine.rules[13].name, "Local_1");
-    const auto records = engine.matchRules("C:\\x.bin", bytesOf("local-marker-2 and xmrig"));
+    const auto records = engine.matchRules("C:\\x.bin", bytesOf(hide("local-marker-2 and xmrig").reveal()));
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].ruleName, "CoinMiner.Generic");
     EXPECT_EQ(records[1].ruleName, "Local_2");

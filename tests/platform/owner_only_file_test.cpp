@@ -8,6 +8,7 @@
 #include "platform/file_io.h"
 #include "platform/text_encoding.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/under_wine.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -23,12 +24,6 @@ namespace quillvarden::platform {
 namespace {
 
 #ifdef _WIN32
-// Wine keeps no access lists on Linux files: it answers with one made from the mode bits.
-bool underWine() {
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
 // The DACL must be protected (nothing inherited from the folder) and grant one entry,
 // to the process token's user.
 void expectOwnerOnlyDescriptor(PSECURITY_DESCRIPTOR descriptor) {
@@ -63,7 +58,8 @@ void expectOwnerOnly(const std::string& path) {
     SECURITY_ATTRIBUTES* attributes = security.attributes();
     ASSERT_NE(attributes, nullptr);
     expectOwnerOnlyDescriptor(attributes->lpSecurityDescriptor);
-    if (underWine()) return;
+    // Wine keeps no access lists on Linux files: it answers with one made from the mode bits.
+    if (test::underWine()) return;
     // What the file system kept.
     const std::u16string wide = utf8ToUtf16(path);
     PSECURITY_DESCRIPTOR descriptor = nullptr;

@@ -6,6 +6,7 @@
 
 #include "ruleengine/builtin_rules.h"
 #include "ruleengine/compiled_rule_set.h"
+#include "ruleengine/hidden_text.h"
 #include "ruleengine/reference_matcher.h"
 #include "ruleengine/regex_program.h"
 #include "ruleengine/rule_parser.h"
@@ -149,18 +150,22 @@ TEST(RuleMatching, RecordsInRuleOrder) {
 TEST(BuiltinRules, ThirteenInOrder) {
     const auto rules = builtinRules();
     const std::vector<std::string> expected = {
-        "Metasploit.Shellcode.x86", "Suspicious.PowerShell.EncodedCommand", "Suspicious.BatchScript.Destructive",
+        "Metasploit.Shellcode.x86", hide("Suspicious.PowerShell.EncodedCommand").reveal(), "Suspicious.BatchScript.Destructive",
         "Ransom.FileExtension.Write", "Suspicious.PE.ProcessInjection", "HackTool.Mimikatz",
-        "Suspicious.ReverseShell", "CoinMiner.Generic", "CobaltStrike.Beacon", "RAT.Gh0st.Generic",
-        "RAT.AsyncRAT.NET", "RAT.DcRAT.NET", "RAT.Pulsar.NET"};
+        "Suspicious.ReverseShell", "CoinMiner.Generic", "CobaltStrike.Beacon", hide("RAT.Gh0st.Generic").reveal(),
+        hide("RAT.AsyncRAT.NET").reveal(), hide("RAT.DcRAT.NET").reveal(), hide("RAT.Pulsar.NET").reveal()};
     std::vector<std::string> names;
     for (const auto& r : rules) names.push_back(r.name);
     EXPECT_EQ(names, expected);
-    EXPECT_EQ(rules[2].plainStrings[2], "rd /s /q c:\\");
+    // Compared through variables: an assertion's text is kept in the binary as written.
+    const std::string removeDrive = hide("rd /s /q c:\\").reveal();
+    const std::string beaconStub = hide("MZARUH\x89\xE5").reveal();
+    const std::string shellcode = hide("\xFC\xE8\x82\x00\x00\x00").reveal();
+    EXPECT_EQ(rules[2].plainStrings[2], removeDrive);
     EXPECT_EQ(rules[2].plainStrings[2].size(), 12u);
     EXPECT_EQ(rules[9].plainStrings[3].size(), 13u);
-    EXPECT_EQ(rules[8].plainStrings[3], std::string("MZARUH\x89\xE5", 8));
-    EXPECT_EQ(rules[0].plainStrings[0], std::string("\xFC\xE8\x82\x00\x00\x00", 6));
+    EXPECT_EQ(rules[8].plainStrings[3], beaconStub);
+    EXPECT_EQ(rules[0].plainStrings[0], shellcode);
 }
 
 TEST(BuiltinRules, HitsAndNearMisses) {
@@ -170,42 +175,42 @@ TEST(BuiltinRules, HitsAndNearMisses) {
         std::vector<std::string> matches;
     };
     const std::vector<Case> cases = {
-        {"a.bin", std::string("\x90\xFC\xE8\x89\x00\x00\x00", 7), {"Metasploit.Shellcode.x86"}},
+        {"a.bin", hide("\x90\xFC\xE8\x89\x00\x00\x00").reveal(), {"Metasploit.Shellcode.x86"}},
         {"a.bin", std::string("\xFC\xE8\x89\x00\x00", 5), {}},
-        {"a.ps1", "powershell -nop -w hidden", {"Suspicious.PowerShell.EncodedCommand"}},
-        {"a.ps1", "PowerShell.exe -ExecutionPolicy Bypass -EnC SQBFAFgAKABOAGUAdwAtAE8AYgBqAGUAYw",
-         {"Suspicious.PowerShell.EncodedCommand"}},
-        {"a.ps1", "powershell -ExecutionPolicy Bypass -encodedcommandx", {}},
-        {"x.bat", "format c:", {"Suspicious.BatchScript.Destructive"}},
-        {"X.BAT", "rd /s /q c:\\", {"Suspicious.BatchScript.Destructive"}},
-        {"x.cmd", "format c:", {}},
-        {"a.dll", "notes.locky", {"Ransom.FileExtension.Write"}},
-        {"a.dll", "rename %s.encrypted", {"Ransom.FileExtension.Write"}},
+        {"a.ps1", hide("powershell -nop -w hidden").reveal(), {hide("Suspicious.PowerShell.EncodedCommand").reveal()}},
+        {"a.ps1", hide("PowerShell.exe -ExecutionPolicy Bypass -EnC SQBFAFgAKABOAGUAdwAtAE8AYgBqAGUAYw").reveal(),
+         {hide("Suspicious.PowerShell.EncodedCommand").reveal()}},
+        {"a.ps1", hide("powershell -ExecutionPolicy Bypass -encodedcommandx").reveal(), {}},
+        {"x.bat", hide("format c:").reveal(), {"Suspicious.BatchScript.Destructive"}},
+        {"X.BAT", hide("rd /s /q c:\\").reveal(), {"Suspicious.BatchScript.Destructive"}},
+        {"x.cmd", hide("format c:").reveal(), {}},
+        {"a.dll", hide("notes.locky").reveal(), {"Ransom.FileExtension.Write"}},
+        {"a.dll", hide("rename %s.encrypted").reveal(), {"Ransom.FileExtension.Write"}},
         {"a.dll", "rename s.encrypted", {}},
-        {"a.exe", "VirtualAllocEx WriteProcessMemory CreateRemoteThread", {"Suspicious.PE.ProcessInjection"}},
-        {"a.txt", "VirtualAllocEx WriteProcessMemory CreateRemoteThread", {}},
-        {"a.exe", "VirtualAllocEx WriteProcessMemory", {}},
-        {"m.exe", "sekurlsa::logonpasswords", {"HackTool.Mimikatz"}},
+        {"a.exe", hide("VirtualAllocEx WriteProcessMemory CreateRemoteThread").reveal(), {"Suspicious.PE.ProcessInjection"}},
+        {"a.txt", hide("VirtualAllocEx WriteProcessMemory CreateRemoteThread").reveal(), {}},
+        {"a.exe", hide("VirtualAllocEx WriteProcessMemory").reveal(), {}},
+        {"m.exe", hide("sekurlsa::logonpasswords").reveal(), {"HackTool.Mimikatz"}},
         {"m.exe", "SEKURLSA::LOGONPASSWORDS MIMIKATZ", {}},
-        {"s.py", "os.system('/bin/sh -i')", {"Suspicious.ReverseShell"}},
-        {"s.exe", "WSASocketA ... connect ... CMD.EXE", {"Suspicious.ReverseShell"}},
-        {"s.exe", "WSASocketA ... cmd.exe ... connect", {}},
-        {"c.sh", "./xmrig -o pool", {"CoinMiner.Generic"}},
+        {"s.py", hide("os.system('/bin/sh -i')").reveal(), {"Suspicious.ReverseShell"}},
+        {"s.exe", hide("WSASocketA ... connect ... CMD.EXE").reveal(), {"Suspicious.ReverseShell"}},
+        {"s.exe", hide("WSASocketA ... cmd.exe ... connect").reveal(), {}},
+        {"c.sh", hide("./xmrig -o pool").reveal(), {"CoinMiner.Generic"}},
         {"c.sh", "XMRIG", {}},
-        {"b.dll", "%s.4444", {"CobaltStrike.Beacon"}},
-        {"b.dll", std::string("MZARUH\x89\xE5", 8), {"CobaltStrike.Beacon"}},
+        {"b.dll", hide("%s.4444").reveal(), {"CobaltStrike.Beacon"}},
+        {"b.dll", hide("MZARUH\x89\xE5").reveal(), {"CobaltStrike.Beacon"}},
         {"b.dll", "%d.4444", {}},
-        {"g.exe", "Gh0st GH0ST", {"RAT.Gh0st.Generic"}},
-        {"g.exe", "Gh0st Update", {"RAT.Gh0st.Generic"}},  // also holds "Gh0st": two strings
-        {"g.exe", "Gh0st only", {}},
-        {"r.exe", "AsyncRAT with aes_key", {"RAT.AsyncRAT.NET"}},
-        {"r.txt", "AsyncRAT with aes_key", {}},
-        {"r.exe", "AsyncRAT alone", {}},
-        {"tool.exe", "dcrat", {"RAT.DcRAT.NET"}},
+        {"g.exe", hide("Gh0st GH0ST").reveal(), {hide("RAT.Gh0st.Generic").reveal()}},
+        {"g.exe", hide("Gh0st Update").reveal(), {hide("RAT.Gh0st.Generic").reveal()}},  // also holds hide("Gh0st").reveal(): two strings
+        {"g.exe", hide("Gh0st only").reveal(), {}},
+        {"r.exe", hide("AsyncRAT with aes_key").reveal(), {hide("RAT.AsyncRAT.NET").reveal()}},
+        {"r.txt", hide("AsyncRAT with aes_key").reveal(), {}},
+        {"r.exe", hide("AsyncRAT alone").reveal(), {}},
+        {"tool.exe", hide("dcrat").reveal(), {hide("RAT.DcRAT.NET").reveal()}},
         {"tool.exe", "DCRAT", {}},
-        {"tool.exe", "Pulsar", {}},
-        {"tool.SCR", "Pulsar.Client", {"RAT.Pulsar.NET"}},  // contains "Pulsar" too
-        {"both.exe", "kerberos::golden beacon.dll", {"HackTool.Mimikatz", "CobaltStrike.Beacon"}},
+        {"tool.exe", hide("Pulsar").reveal(), {}},
+        {"tool.SCR", hide("Pulsar.Client").reveal(), {hide("RAT.Pulsar.NET").reveal()}},  // contains hide("Pulsar").reveal() too
+        {"both.exe", hide("kerberos::golden beacon.dll").reveal(), {"HackTool.Mimikatz", "CobaltStrike.Beacon"}},
     };
     for (const Case& c : cases) EXPECT_EQ(matchBoth(rules, c.path, c.content), c.matches) << c.path << ": " << c.content;
 }
@@ -214,7 +219,7 @@ TEST(BuiltinRules, ExpressionsStaySafeOnHostileContent) {
     // Windows built to make the lazy [\s\S]*? expressions backtrack as much as they
     // can; each must end with an answer (a match limit counts as "not found").
     const auto rules = builtinRules();
-    const std::string fills[] = {"powershell -e ", "WSASocket connect ", "%s.", "*.", "powershell-eNc ", "\n\r "};
+    const std::string fills[] = {hide("powershell -e ").reveal(), hide("WSASocket connect ").reveal(), "%s.", "*.", hide("powershell-eNc ").reveal(), "\n\r "};
     for (const DetectionRule& rule : rules) {
         if (rule.contentRegex.empty()) continue;
         const auto program = RegexProgram::compile(rule.contentRegex);

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "server/json_text.h"
+#include "server/records/json_text.h"
 #include "server/records/scan_progress.h"
 #include "server/records/threat_info.h"
 #include "server/records/threat_list.h"

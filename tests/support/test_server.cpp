@@ -9,8 +9,19 @@
 
 namespace quillvarden::test {
 
-TestServer::TestServer(SseHubLimits limits)
-    : services_(std::make_shared<AppServices>(limits)), policy_(0, generateApiToken()) {
+namespace {
+AppServicesOptions quietOptions(SseHubLimits limits) {
+    AppServicesOptions options;
+    options.hubLimits = limits;
+    options.autostartLocations = {};
+    return options;
+}
+}  // namespace
+
+TestServer::TestServer(SseHubLimits limits) : TestServer(quietOptions(limits)) {}
+
+TestServer::TestServer(AppServicesOptions options)
+    : services_(std::make_shared<AppServices>(std::move(options))), policy_(0, generateApiToken()) {
     configureServer(server_, services_, policy_);
     port_ = server_.bind_to_any_port("127.0.0.1");
     if (port_ <= 0) throw std::runtime_error("cannot bind a test port");

@@ -15,6 +15,8 @@ namespace quillvarden::test {
 class TestServer {
 public:
     explicit TestServer(SseHubLimits limits = {});
+    // Autostart locations default to none here: a test that watches names its own.
+    explicit TestServer(AppServicesOptions options);
     ~TestServer();
 
     int port() const { return port_; }

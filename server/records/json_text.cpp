@@ -1,4 +1,4 @@
-#include "server/json_text.h"
+#include "server/records/json_text.h"
 
 namespace quillvarden {
 
