@@ -19,8 +19,9 @@ namespace {
 // Desktop entries are small; a larger file is read this far.
 constexpr std::size_t kMaxEntryBytes = 64 * 1024;
 
-constexpr std::uint32_t kFolderMask = IN_CREATE | IN_CLOSE_WRITE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE |
-                                      IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+// Not IN_CREATE: an entry is read once its writer has closed it, never half-written.
+constexpr std::uint32_t kFolderMask =
+    IN_CLOSE_WRITE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 constexpr std::uint32_t kParentMask = IN_CREATE | IN_MOVED_TO | IN_ONLYDIR;
 
 bool isDesktopEntryName(std::string_view name) {
@@ -90,9 +91,16 @@ AutostartValues readAutostartValues(const AutostartLocation& location) {
     if (!listDirectory(location.keyPath, entries)) return values;
     for (const DirectoryEntry& entry : entries) {
         if (entry.isDirectory || !isDesktopEntryName(entry.name)) continue;
-        const auto text = readFilePrefix(entryPath(location, entry.name), kMaxEntryBytes);
-        // A file that cannot be read still counts: a session may be able to read it.
-        values[entry.name] = text ? execLine(*text) : std::string();
+        const std::string path = entryPath(location, entry.name);
+        const auto text = readFilePrefix(path, kMaxEntryBytes);
+        if (text) {
+            values[entry.name] = execLine(*text);
+            continue;
+        }
+        // Gone since the listing: not there. Present but unreadable: it still counts,
+        // as a session may be able to read it.
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0) values[entry.name] = std::string();
     }
     return values;
 }

@@ -189,6 +189,8 @@ TEST(RegistryMonitor, WatchesAFolderThatIsCreatedLater) {
     std::filesystem::create_directory(folder);
     dir.write("autostart/evil.desktop", "[Desktop Entry]\nExec=/tmp/evil --quiet\n");
     ASSERT_TRUE(test::waitUntil([&] { return collected.size() == 1; }));
+    std::this_thread::sleep_for(200ms);
+    ASSERT_EQ(collected.size(), 1u);  // read once written, not half-written first
     EXPECT_EQ(collected.events()[0].valueName, "evil.desktop");
     EXPECT_EQ(collected.events()[0].command, "/tmp/evil --quiet");
 
