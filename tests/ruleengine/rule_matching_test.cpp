@@ -176,7 +176,7 @@ TEST(BuiltinRules, HitsAndNearMisses) {
     };
     const std::vector<Case> cases = {
         {"a.bin", hide("\x90\xFC\xE8\x89\x00\x00\x00").reveal(), {"Metasploit.Shellcode.x86"}},
-        {"a.bin", std::string("\xFC\xE8\x89\x00\x00", 5), {}},
+        {"a.bin", hide("\xFC\xE8\x89\x00\x00").reveal(), {}},  // one byte short
         {"a.ps1", hide("powershell -nop -w hidden").reveal(), {hide("Suspicious.PowerShell.EncodedCommand").reveal()}},
         {"a.ps1", hide("PowerShell.exe -ExecutionPolicy Bypass -EnC SQBFAFgAKABOAGUAdwAtAE8AYgBqAGUAYw").reveal(),
          {hide("Suspicious.PowerShell.EncodedCommand").reveal()}},
