@@ -7,7 +7,6 @@
 namespace quillvarden::platform {
 
 // Installs the handler once; onStop runs on a thread of its own, at most once.
-// Call before any other thread is started, so that the signals reach the handler.
 void installStopHandler(std::function<void()> onStop);
 
 }  // namespace quillvarden::platform

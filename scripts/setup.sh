@@ -10,9 +10,13 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=scripts/common.sh
 . "$here/common.sh"
 
-run_pkgs=(cmake ninja-build g++ ccache pkg-config libcpp-httplib-dev nlohmann-json3-dev libssl-dev libpcre2-dev)
+run_pkgs=(cmake ninja-build g++ ccache pkg-config libcpp-httplib-dev nlohmann-json3-dev libssl-dev libpcre2-dev
+          libwebkit2gtk-4.1-dev libayatana-appindicator3-dev libnotify-dev)
+# The desktop tests: a virtual display with a window manager, a private session bus,
+# and the tools that look at windows from outside.
 test_pkgs=(googletest libgtest-dev g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev clang libclang-rt-14-dev
-           osslsigncode openssl)
+           osslsigncode openssl xvfb openbox dbus dbus-x11 libglib2.0-bin xdotool x11-utils imagemagick
+           fonts-wqy-microhei)
 
 wanted=("${run_pkgs[@]}")
 [ "$mode" = test ] && wanted+=("${test_pkgs[@]}")

@@ -38,4 +38,7 @@ step "test: fuzz (parsers and matchers, briefly)"
 step "test: windows under wine (unit and end to end)"
 "$here/wine-test.sh"
 
+step "test: desktop hosts (Xvfb, window manager, session bus; both targets)"
+"$here/desktop-test.sh" both
+
 step "all tests passed"

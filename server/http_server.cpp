@@ -1,6 +1,7 @@
 #include "server/http_server.h"
 
 #include <mutex>
+#include <thread>
 #include <string>
 
 #include "platform/console.h"
@@ -20,6 +21,7 @@ namespace quillvarden {
 
 httplib::Server* httpServer = nullptr;
 std::atomic<bool> serverReady{false};
+std::atomic<BindOutcome> serverBindOutcome{BindOutcome::Pending};
 
 namespace {
 
@@ -70,8 +72,14 @@ bool RunHttpServer(const ServeOptions& options) {
     serverReady.store(true);
 
     bool bound = false;
-    if (!stopRequested.load() && server.bind_to_port(kListenHost, kListenPort)) {
-        bound = true;
+    const auto giveUp = std::chrono::steady_clock::now() + options.bindPatience;
+    while (!stopRequested.load()) {
+        bound = server.bind_to_port(kListenHost, kListenPort);
+        if (bound || std::chrono::steady_clock::now() >= giveUp) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    serverBindOutcome.store(bound ? BindOutcome::Bound : BindOutcome::Failed);
+    if (bound) {
         // Published only once the port is ours: a second copy that cannot bind must not
         // replace the token of the one that serves.
         const std::string tokenPath = apiTokenFilePath();

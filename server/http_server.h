@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <memory>
 
@@ -18,6 +19,12 @@ extern httplib::Server* httpServer;
 // Set once every route is installed, before listening; never cleared.
 extern std::atomic<bool> serverReady;
 
+// Whether 127.0.0.1:8910 was bound: the host waits for this rather than for
+// serverReady alone, so that a taken port is reported instead of a window that
+// cannot load its page.
+enum class BindOutcome { Pending, Bound, Failed };
+extern std::atomic<BindOutcome> serverBindOutcome;
+
 inline constexpr const char* kListenHost = "127.0.0.1";
 inline constexpr int kListenPort = 8910;
 
@@ -31,6 +38,9 @@ struct ServeOptions {
     // Without a window nobody else can hand the page its token: the console line then
     // gives the whole address, token included, to open in a browser.
     bool announceTokenAddress = true;
+    // How long to keep trying to bind while the port is taken: an elevated copy waits
+    // for the copy it replaces to let the port go.
+    std::chrono::milliseconds bindPatience{0};
 };
 
 // Returns when serving has stopped; false when 127.0.0.1:8910 could not be bound.

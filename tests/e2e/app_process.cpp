@@ -43,7 +43,8 @@ std::string programPath(const fs::path& path) {
 }
 
 AppProcess::AppProcess(const fs::path& root, std::vector<std::string> args,
-                       const std::vector<std::pair<fs::path, std::string>>& extraFiles, bool withLlama) {
+                       const std::vector<std::pair<fs::path, std::string>>& extraFiles, bool withLlama, bool headless) {
+    if (headless) args.insert(args.begin(), "--headless");
     const fs::path app = appUnderTest();
     appDir_ = root / "app";
     fs::create_directories(appDir_);

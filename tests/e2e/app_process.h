@@ -30,9 +30,10 @@ public:
     // program never scans its own folder.
     // extraFiles: more files to put into <root>/app, as (source, path inside app).
     // withLlama: put the llama.cpp libraries beside it, as the build does.
+    // headless: start it with "--headless" (the server alone); the desktop tests do not.
     explicit AppProcess(const std::filesystem::path& root, std::vector<std::string> args = {},
                         const std::vector<std::pair<std::filesystem::path, std::string>>& extraFiles = {},
-                        bool withLlama = true);
+                        bool withLlama = true, bool headless = true);
     ~AppProcess();
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;
