@@ -32,7 +32,9 @@ inner() {
   if [ "$which" != linux ]; then
     WINEPREFIX=$(mktemp -d /tmp/qv-wine-XXXXXX)
     export WINEPREFIX WINEDEBUG=-all
-    wineboot -i >/dev/null 2>&1
+    # The prefix is made without the display (no dialogs), and completely, first.
+    env -u DISPLAY wineboot -i >/dev/null 2>&1
+    wineserver -w
     QV_E2E_APP="$QV_BUILD_WINDOWS/app/quillvarden.exe" "$QV_BUILD_LINUX/tests/quillvarden_e2e" \
       --gtest_filter='WindowsDesktop*' || status=1
     wineserver -k >/dev/null 2>&1 || true
