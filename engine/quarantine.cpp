@@ -1,9 +1,11 @@
 #include "engine/quarantine.h"
 
+#include "engine/quarantine_vault.h"
 #include "platform/console.h"
 #include "platform/file_attributes.h"
 #include "platform/file_io.h"
 #include "platform/process_paths.h"
+#include "server/records/wall_clock.h"
 
 namespace quillvarden {
 namespace {
@@ -33,7 +35,15 @@ bool quarantineFileInto(const std::string& path, const std::string& quarantineDi
         if (n > kMaxCollisionNumber) return false;
         candidate = base + "." + std::to_string(n) + ".quarantine";
     }
-    if (!platform::moveFileNoReplace(path, candidate)) return false;
+    // The record of where it came from goes first: a crash between the two leaves an
+    // orphaned record (ignored), never a quarantined file nobody can restore.
+    const std::string recordPath = quarantineRecordPath(quarantineDir, platform::fileNameOf(candidate));
+    const bool recorded = writeQuarantineRecord(recordPath, {path, nowMs(), platform::permissionBits(path)});
+    if (!recorded) platform::writeErrLine("[羽岚 Quillvarden] 无法写入隔离记录，该文件日后将无法自动恢复：" + path);
+    if (!platform::moveFileNoReplace(path, candidate)) {
+        if (recorded) platform::removeFile(recordPath);
+        return false;
+    }
     platform::writeOutLine("[羽岚 Quillvarden] 已隔离文件：" + path + " -> " + candidate);
     return true;
 }

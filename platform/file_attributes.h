@@ -20,6 +20,13 @@ FileAttributes fileAttributes(const std::string& path);
 // the extension tells (and nothing is asked of the system).
 bool isExecutableFile(const std::string& path);
 
+// Permission bits (mode & 07777) on systems that have them; nothing on Windows.
+std::optional<std::uint32_t> permissionBits(const std::string& path);
+// Sets them where the system has them; true on Windows, which has none to set.
+bool setPermissionBits(const std::string& path, std::uint32_t bits);
+// Lets the owner write the file again (a write bit; the read-only attribute cleared).
+bool makeWritable(const std::string& path);
+
 // What makes a file the same file with the same content, as far as the system can
 // tell without reading it: volume and file number, size, modification time.
 struct FileIdentity {

@@ -16,7 +16,7 @@ run_pkgs=(cmake ninja-build g++ ccache pkg-config libcpp-httplib-dev nlohmann-js
 # and the tools that look at windows from outside.
 test_pkgs=(googletest libgtest-dev g++-mingw-w64-x86-64-posix wine wine64 dpkg-dev clang libclang-rt-14-dev
            osslsigncode openssl xvfb openbox dbus dbus-x11 libglib2.0-bin xdotool x11-utils imagemagick
-           fonts-wqy-microhei)
+           fonts-wqy-microhei chromium)
 
 wanted=("${run_pkgs[@]}")
 [ "$mode" = test ] && wanted+=("${test_pkgs[@]}")

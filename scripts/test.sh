@@ -41,4 +41,7 @@ step "test: windows under wine (unit and end to end)"
 step "test: desktop hosts (Xvfb, window manager, session bus; both targets)"
 "$here/desktop-test.sh" both
 
+step "test: web interface (Playwright driving Chromium, headless)"
+"$here/web-test.sh"
+
 step "all tests passed"

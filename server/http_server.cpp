@@ -11,6 +11,7 @@
 #include "server/event_stream_route.h"
 #include "server/health_route.h"
 #include "server/protection_routes.h"
+#include "server/quarantine_routes.h"
 #include "server/scan_routes.h"
 #include "server/startup_wiring.h"
 #include "server/threat_routes.h"
@@ -49,6 +50,7 @@ void configureServer(httplib::Server& server, const std::shared_ptr<AppServices>
     registerHealthRoute(server, services);
     registerScanRoutes(server, services);
     registerThreatRoutes(server, services);
+    registerQuarantineRoutes(server, services);
     registerTrustRoutes(server, services);
     registerProtectionRoutes(server, services);
     registerEventStreamRoute(server, services->hub);

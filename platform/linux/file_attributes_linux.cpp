@@ -15,6 +15,21 @@ FileAttributes fileAttributes(const std::string& path) {
     return attributes;
 }
 
+std::optional<std::uint32_t> permissionBits(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || ::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    return static_cast<std::uint32_t>(info.st_mode & 07777);
+}
+
+bool setPermissionBits(const std::string& path, std::uint32_t bits) {
+    return !path.empty() && ::chmod(path.c_str(), static_cast<mode_t>(bits & 07777)) == 0;
+}
+
+bool makeWritable(const std::string& path) {
+    const auto bits = permissionBits(path);
+    return bits && setPermissionBits(path, *bits | 0200);
+}
+
 bool isExecutableFile(const std::string& path) {
     struct stat info {};
     return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0111) != 0;

@@ -19,6 +19,17 @@ FileAttributes fileAttributes(const std::string& path) {
 
 bool isExecutableFile(const std::string&) { return false; }
 
+std::optional<std::uint32_t> permissionBits(const std::string&) { return std::nullopt; }
+
+bool setPermissionBits(const std::string&, std::uint32_t) { return true; }
+
+bool makeWritable(const std::string& path) {
+    const std::wstring wide = win32::widen(path);
+    const DWORD bits = GetFileAttributesW(wide.c_str());
+    if (bits == INVALID_FILE_ATTRIBUTES) return false;
+    return SetFileAttributesW(wide.c_str(), bits & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) != 0;
+}
+
 std::optional<FileIdentity> fileIdentity(const std::string& path) {
     if (path.empty()) return std::nullopt;
     HANDLE file = CreateFileW(win32::widen(path).c_str(), FILE_READ_ATTRIBUTES,
